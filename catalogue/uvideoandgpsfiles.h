@@ -1,0 +1,47 @@
+#ifndef UVIDEOANDGPSFILES_H
+#define UVIDEOANDGPSFILES_H
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// One imported recording: the video and where its GPS log is expected.
+struct VideoAndGpsfile
+{
+    QString VideoPath;
+    QString VideoName;
+    QString VideoCreateDate;
+    QString VideoCreateTime;
+    QString GpsfilePath;
+    int GpsfileStatus = 0;
+};
+
+// The ordered list of imported recordings. An entry's index is the
+// recording's identity everywhere: list tables and play list use it too.
+class UVideoAndGpsfiles : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UVideoAndGpsfiles(QObject *parent = nullptr);
+
+    int GetVideoCount() const;
+    QString GetVideoName(int Index) const;
+    QString GetVideoDate(int Index) const;
+    QString GetVideoTime(int Index) const;
+    QString GetGpsfilePath(int Index) const;
+    QString GetGpsfileStatus(int Index) const;
+
+signals:
+    void VideoAdded(QString VideoPath);
+    void VideoDeleted(int Index);
+
+public slots:
+    void AddVideoAndGpsfiles(QStringList VideoPaths);
+    void DeleteVideoAndGpsfile(int Index);
+
+private:
+    QList<VideoAndGpsfile> VideoAndGpsfileList;
+};
+
+#endif // UVIDEOANDGPSFILES_H

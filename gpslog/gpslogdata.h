@@ -1,0 +1,51 @@
+#ifndef GPSLOGDATA_H
+#define GPSLOGDATA_H
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+// The car's state in one line of a GPS log.
+struct GpsRecord
+{
+    bool DataAvailable = false;
+    QString Date;
+    QString Time;
+    QString Longitude;
+    QString EastOrWest;
+    QString Latitude;
+    QString SouthOrNorth;
+    double Velocity = 0.0;
+};
+
+// Reads GPS log lines (one field at a time) and whole logs into a track of
+// one record per second of video.
+class GpsLogData : public QObject
+{
+    Q_OBJECT
+public:
+    explicit GpsLogData(QObject *parent = nullptr);
+
+    void ClearGpsData();
+    void ReadGpsfile(QString GpsfilePath);
+    GpsRecord GetGpsDataAt(int Second) const;
+    GpsRecord GetFirstAvailableGpsData() const;
+
+    // Number of records in the loaded track.
+    int GetGpsDataCount() const { return GpsDataList.size(); }
+
+public slots:
+    bool GetDataAvailable(QString linedata);
+    QString GetDate(QString linedata);
+    QString GetTime(QString linedata);
+    QString GetLongitude(QString linedata);
+    QString GetEastOrWest(QString linedata);
+    QString GetLatitude(QString linedata);
+    QString GetSouthOrNorth(QString linedata);
+    double GetVelocity(QString linedata);
+
+private:
+    QList<GpsRecord> GpsDataList;
+};
+
+#endif // GPSLOGDATA_H

@@ -1,0 +1,115 @@
+#ifndef TRACORA_H
+#define TRACORA_H
+
+#include <QWidget>
+
+class QGraphicsView;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QTableWidget;
+class QTimer;
+class QWebEngineView;
+class GpsLogData;
+class NcFramelessHelper;
+class UDoubleClickedWidget;
+class USpeedMeter;
+class UVideoAndGpsfiles;
+class UVlcWrapper;
+
+// The player's only top-level window: a frameless widget holding every
+// control at absolute coordinates, the playback engine, the catalogue of
+// recordings and the GPS log reader.
+class Tracora : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Tracora(QWidget *parent = nullptr);
+    ~Tracora() override;
+
+    // The window's state record.
+    class DisplayWindowStatus : public QWidget
+    {
+    public:
+        qint32 WindowFull = 0;
+        qint32 CurrentPage = 0;
+        qint32 PlayStatus = 0;
+    };
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private slots:
+    void MaxWindow();
+    void SwitchPlaybuttonAndPausebutton();
+    void LoadMapToPlay(int Index);
+    void LoadedToPaly(bool OK);
+    void OpenFiles();
+    void DeleteFile();
+    void ListTableClearSelecttionLeft();
+    void ListTableClearSelecttionRight();
+    void ListTablePlayVideoLeft(int row, int column);
+    void ListTablePlayVideoRight(int row, int column);
+    void ListTablePreviousPage();
+    void ListTableNextPage();
+    void ListTableUpdate();
+    void PlayNext();
+    void PlayPrevious();
+    void UpdateUIData();
+    void NotConnectedTimerHandler();
+    void fullscreen();
+
+private:
+    void BuildWidgetTree();
+    void SetUpListTable(QTableWidget *table);
+    void ConnectSignals();
+    void RelayoutChildren();
+    void SetWindowFace();
+    int PageCount() const;
+    void ShowMapPage(const QString &page);
+    void RunMapScript(const QString &script);
+
+    friend struct TracoraProbe; // test access to the window's internals
+
+    int PlayButtonState;
+    int MaxButtonState;
+    NcFramelessHelper *FramelessHelper;
+    QWidget *HeaderLeft;
+    QWidget *HeaderCenter;
+    QWidget *HeaderRight;
+    UDoubleClickedWidget *VideoWindow;
+    QWebEngineView *MapView;
+    QSlider *VideoTimeSlider;
+    QSlider *VideoVolumnSlider;
+    QGraphicsView *AudioIndicator;
+    QGraphicsView *CarPosition;
+    QLabel *CarPositionNumber;
+    QTableWidget *VideoListLeft;
+    QTableWidget *VideoListRight;
+    USpeedMeter *CarSpeedMeter;
+    QPushButton *VideoPre;
+    QPushButton *VideoNext;
+    QPushButton *VideoPlay;
+    QPushButton *VideoStop;
+    QPushButton *VideoListPrePage;
+    QPushButton *VideoListNextPage;
+    QPushButton *VideoListItemImport;
+    QPushButton *VideoListItemDelete;
+    QPushButton *WindowMin;
+    QPushButton *WindowMax;
+    QPushButton *WindowClose;
+    QLabel *VideoTimeLabel;
+    DisplayWindowStatus *Status;
+    UVlcWrapper *VlcWrapper;
+    QTimer *UpdateUIDataTimer;
+    QTimer *NotConnectedTimer;
+    UVideoAndGpsfiles *VideoFiles;
+    GpsLogData *GpsLog;
+
+    // Bumped by every choice of a recording; an answer from the map page that
+    // carries an older number belongs to an earlier choice and is dropped.
+    quint64 MapChoiceSerial = 0;
+};
+
+#endif // TRACORA_H

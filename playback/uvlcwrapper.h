@@ -1,0 +1,49 @@
+#ifndef UVLCWRAPPER_H
+#define UVLCWRAPPER_H
+
+#include <QObject>
+#include <QStringList>
+
+struct libvlc_instance_t;
+struct libvlc_media_player_t;
+struct libvlc_media_t;
+class QWidget;
+
+// The program's only contact with libvlc: one engine, one player, and the
+// play list of video paths with its current index.
+class UVlcWrapper : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UVlcWrapper(QObject *parent = nullptr);
+    ~UVlcWrapper() override;
+
+    void SetVideoWindow(QWidget *window);
+    int GetState();
+    qint64 GetTime();
+    qint64 GetLength();
+    int GetVolume();
+    void ToggleFullScreen();
+
+public slots:
+    void SetIndex(int Index);
+    int GetIndex();
+    int PlayAtIndex();
+    void Pause();
+    void Stop();
+    int PlayNext();
+    int PlayPrevious();
+    void AddMedia(QString filepath);
+    int RemoveMedia(int Index);
+    int SetVolume(int volume);
+    void SetPosition(int pos);
+
+private:
+    libvlc_instance_t *VlcInstance = nullptr;
+    libvlc_media_player_t *VlcPlayer = nullptr;
+    libvlc_media_t *VlcMedia = nullptr;
+    QStringList PlayList;
+    int CurrentIndex = -1;
+};
+
+#endif // UVLCWRAPPER_H

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the player in its runnable folder.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./tools/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)" --target vialumo
+
+# A recorder-style sample drive to import, made once.
+if [ -x tools/make-sample-drive ] && [ ! -d sample/DCIM ]; then
+  tools/make-sample-drive sample
+fi
+
+# Chromium inside the map view refuses to run as root with its sandbox on.
+if [ "$(id -u)" -eq 0 ]; then
+  export QTWEBENGINE_DISABLE_SANDBOX=1
+fi
+cd build/deploy
+exec ./vialumo "$@"

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the player needs to build, run and test,
+# and only those that are missing. Runs as root or through sudo.
+set -euo pipefail
+
+PACKAGES=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-webengine-dev libxkbcommon-dev
+  libvlc-dev vlc-plugin-base vlc-plugin-video-output
+  libjs-leaflet
+  xvfb xauth xdotool imagemagick ffmpeg
+  clang libclang-rt-14-dev libbenchmark-dev
+  fonts-dejavu-core
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,1 @@
+#include "ncframelesshelper.h"
