@@ -15,6 +15,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
 
+    // The web view and the rest of the window share one OpenGL context.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
 
     QPixmap *splashPixmap = new QPixmap(QStringLiteral(":/images/Splash.png"));

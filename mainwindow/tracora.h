@@ -27,6 +27,9 @@ public:
     explicit Tracora(QWidget *parent = nullptr);
     ~Tracora() override;
 
+    // Play time as hh:mm:ss (more hour digits from 100 hours on).
+    static QString FormatPlayTime(qint64 Milliseconds);
+
     // The window's state record.
     class DisplayWindowStatus : public QWidget
     {

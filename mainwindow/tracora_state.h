@@ -1,0 +1,18 @@
+#ifndef TRACORA_STATE_H
+#define TRACORA_STATE_H
+
+// Window-wide flags shared by the main window's sources.
+
+// True while the video surface alone covers the screen.
+extern bool VideoFullScreen;
+// True once the current recording's track has been read and playback started
+// on the online map; further load reports of that page are then ignored.
+extern bool GpsTrackLoaded;
+
+// Timer intervals and the list's page size.
+constexpr int UpdateUIDataIntervalMs = 250;
+constexpr int NotConnectedIntervalMs = 7000;
+constexpr int ListPageSize = 10;
+constexpr int ListTableRows = 5;
+
+#endif // TRACORA_STATE_H
