@@ -1,0 +1,346 @@
+// GPS log lines field by field, and whole logs loaded into a track.
+
+#include "gpslog/gpslogdata.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const char *const GoodLine = "A,140325,101500,2232.1234,N,11356.5678,E,10.0;";
+
+bool SameRecord(const GpsRecord &a, const GpsRecord &b)
+{
+    return a.DataAvailable == b.DataAvailable && a.Date == b.Date && a.Time == b.Time
+        && a.Longitude == b.Longitude && a.EastOrWest == b.EastOrWest && a.Latitude == b.Latitude
+        && a.SouthOrNorth == b.SouthOrNorth && a.Velocity == b.Velocity
+        && std::signbit(a.Velocity) == std::signbit(b.Velocity);
+}
+
+bool IsDefaultRecord(const GpsRecord &r)
+{
+    return SameRecord(r, GpsRecord()) && r.Date.isEmpty() && r.Latitude.isEmpty();
+}
+
+// The track as the eight slots give it, line by line through readLine.
+QList<GpsRecord> ReferenceTrack(const QString &path)
+{
+    QList<GpsRecord> track;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return track;
+    QTextStream in(&file);
+    GpsLogData reader;
+    QString line;
+    while (in.readLineInto(&line)) {
+        track.append({reader.GetDataAvailable(line), reader.GetDate(line), reader.GetTime(line),
+                      reader.GetLongitude(line), reader.GetEastOrWest(line), reader.GetLatitude(line),
+                      reader.GetSouthOrNorth(line), reader.GetVelocity(line)});
+    }
+    return track;
+}
+
+} // namespace
+
+class TestGpsLogData : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir Dir;
+    GpsLogData Log;
+
+    QString WriteLog(const QByteArray &content, const QString &name = QStringLiteral("gps0001.log"))
+    {
+        const QString path = Dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write %s", qPrintable(path));
+        file.write(content);
+        return path;
+    }
+
+    void Load(const QString &path)
+    {
+        Log.ClearGpsData();
+        Log.ReadGpsfile(path);
+    }
+
+private slots:
+    void init() { Log.ClearGpsData(); }
+
+    void lineFields_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("latitude");
+        QTest::addColumn<QString>("southOrNorth");
+        QTest::addColumn<QString>("longitude");
+        QTest::addColumn<QString>("eastOrWest");
+        QTest::addColumn<double>("kmh");
+
+        QTest::newRow("example") << "A,x,y,2232.1234,N,11356.5678,E,10.0;" << true << "x" << "y" << "22.53539"
+                                 << "N" << "113.94280" << "E" << 18.52;
+        QTest::newRow("empty line") << "" << false << "" << "" << "" << "" << "" << "" << 0.0;
+        QTest::newRow("all fields empty") << "V,,,,,,,;" << false << "" << "" << "" << "" << "" << "" << 0.0;
+        QTest::newRow("three commas") << "A,x,y," << true << "x" << "y" << "" << "" << "" << "" << 0.0;
+        QTest::newRow("two commas") << "A,x,y" << true << "x" << "" << "" << "" << "" << "" << 0.0;
+        QTest::newRow("speed then more fields") << "A,x,y,2232.1234,N,11356.5678,E,10.0,123.4;" << true << "x"
+                                                << "y" << "22.53539" << "N" << "113.94280" << "E" << 0.0;
+        QTest::newRow("speed without semicolon") << "A,x,y,2232.1234,N,11356.5678,E,10.0" << true << "x" << "y"
+                                                 << "22.53539" << "N" << "113.94280" << "E" << 0.0;
+        QTest::newRow("after semicolon ignored") << "A,x,y,2232.1234,N,11356.5678,E,10.0;9,9,9;" << true << "x"
+                                                 << "y" << "22.53539" << "N" << "113.94280" << "E" << 18.52;
+        QTest::newRow("semicolon early") << "A,x;1,y,2232.1234,N,11356.5678,E,10.0;" << true << "x;1" << "y"
+                                         << "22.53539" << "N" << "113.94280" << "E" << 18.52;
+        QTest::newRow("lower-case flag") << "a,x,y,2232.1234,N,11356.5678,E,10.0;" << false << "x" << "y"
+                                         << "22.53539" << "N" << "113.94280" << "E" << 18.52;
+        QTest::newRow("NMEA prefix") << "$A,x,y,,,,,;" << false << "x" << "y" << "" << "" << "" << "" << 0.0;
+        QTest::newRow("padded to length") << "A,d,t,2230.0000,S,00830.000,W,0;" << true << "d" << "t"
+                                          << "22.50000" << "S" << "8.5000000" << "W" << 0.0;
+        QTest::newRow("one degree, short field") << "A,d,t,0115,N,00115,E,1;" << true << "d" << "t"
+                                                 << "1.250000" << "N" << "1.2500000" << "E" << 1.852;
+        QTest::newRow("hemispheres as they stand") << "A,d,t,2232.1234, N,11356.5678,e ,1;" << true << "d"
+                                                   << "t" << "22.53539" << " N" << "113.94280" << "e " << 1.852;
+        QTest::newRow("below one degree") << "A,d,t,0032.259258,N,00007.4074068,E,1;" << true << "d" << "t"
+                                          << "0.5376543" << "N" << "0.12345678" << "E" << 1.852;
+        QTest::newRow("whole degrees") << "A,d,t,2200.0000,N,11300.000,E,1;" << true << "d" << "t"
+                                       << "22.000000" << "N" << "113.000000" << "E" << 1.852;
+        QTest::newRow("zero") << "A,d,t,0000.0000,N,00000.0000,E,0;" << true << "d" << "t" << "0.000000"
+                              << "N" << "0.0000000" << "E" << 0.0;
+        QTest::newRow("exponent form avoided") << "A,d,t,0000.0001,N,00000.0000006,E,1;" << true << "d" << "t"
+                                               << "0.000001666667" << "N" << "0.00000001" << "E" << 1.852;
+        QTest::newRow("not numbers") << "A,d,t,abcd,N,nan,E,inf;" << true << "d" << "t" << "0.000000" << "N"
+                                     << "0.0000000" << "E" << 0.0;
+        QTest::newRow("overflowing minutes") << "A,d,t,221e400,N,1131e999,E,1e400;" << true << "d" << "t"
+                                             << "22.000000" << "N" << "113.000000" << "E" << 0.0;
+        QTest::newRow("negative zero") << "A,d,t,-0-0,N,-00-0,E,-0;" << true << "d" << "t" << "0.000000" << "N"
+                                       << "0.0000000" << "E" << 0.0;
+        QTest::newRow("blanks around numbers") << "A,d,t,2232.1234 ,N,11356.5678\t,E, 10.0 ;" << true << "d"
+                                               << "t" << "22.53539" << "N" << "113.94280" << "E" << 18.52;
+        // the degrees are the first characters, whatever they are
+        QTest::newRow("blank before degrees") << "A,d,t, 2232.1234,N,11356.5678,E,1;" << true << "d" << "t"
+                                              << "5.868723" << "N" << "113.94280" << "E" << 1.852;
+        QTest::newRow("non-ASCII texts") << QString::fromUtf8("A,日期,时间,２２32.1,北,11356.5678,東,10;") << true
+                                         << QString::fromUtf8("日期") << QString::fromUtf8("时间")
+                                         << "0.535000" << QString::fromUtf8("北") << "113.94280"
+                                         << QString::fromUtf8("東") << 18.52;
+        QTest::newRow("NUL characters") << QString::fromLatin1("A\0,d\0,t,22\0,N,,E,1\0;", 20) << true
+                                        << QString::fromLatin1("d\0", 2) << "t" << "22.000000" << "N" << ""
+                                        << "E" << 0.0;
+    }
+
+    void lineFields()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, valid);
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QFETCH(QString, latitude);
+        QFETCH(QString, southOrNorth);
+        QFETCH(QString, longitude);
+        QFETCH(QString, eastOrWest);
+        QFETCH(double, kmh);
+        GpsLogData reader;
+        QCOMPARE(reader.GetDataAvailable(line), valid);
+        QCOMPARE(reader.GetDate(line), date);
+        QCOMPARE(reader.GetTime(line), time);
+        QCOMPARE(reader.GetLatitude(line), latitude);
+        QCOMPARE(reader.GetSouthOrNorth(line), southOrNorth);
+        QCOMPARE(reader.GetLongitude(line), longitude);
+        QCOMPARE(reader.GetEastOrWest(line), eastOrWest);
+        const double velocity = reader.GetVelocity(line);
+        QVERIFY2(std::fabs(velocity - kmh) < 1e-9, qPrintable(QString::number(velocity, 'g', 17)));
+        QVERIFY(!std::signbit(velocity) || velocity < 0);
+    }
+
+    // Only finite decimal numbers reach the map page, whatever the field.
+    void speedTexts_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<double>("knots");
+        const QList<QPair<const char *, double>> cases = {
+            {"10", 10}, {"+10", 10}, {"1e1", 10}, {"1.", 1}, {".5", 0.5}, {"-2.5", -2.5}, {"\t3\r", 3},
+            {".", 0}, {"-", 0}, {"1e", 0}, {"1e+", 0}, {"1.2.3", 0}, {"0x10", 0}, {"1 0", 0},
+            {"nan", 0}, {"NaN", 0}, {"inf", 0}, {"-inf", 0}, {"infinity", 0}, {"1e400", 0},
+            {"-1e400", 0}, {"1e-400", 0}, {"1e308", 0}, {"-0", 0}, {"-0.0e5", 0}};
+        for (const auto &c : cases)
+            QTest::newRow(c.first) << QString::fromLatin1(c.first) << c.second;
+        QTest::newRow("fullwidth digits") << QString::fromUtf8("１０") << 0.0;
+    }
+
+    void speedTexts()
+    {
+        QFETCH(QString, field);
+        QFETCH(double, knots);
+        GpsLogData reader;
+        const double kmh = reader.GetVelocity("A,,,,,,," + field + ";");
+        QVERIFY(std::isfinite(kmh));
+        QCOMPARE(kmh, knots * 1.852);
+        QVERIFY(!(kmh == 0.0 && std::signbit(kmh)));
+    }
+
+    // Every coordinate text is a plain decimal (no exponent, a decimal
+    // point) that reads as the value rounded to its significant digits.
+    void coordinateTextsArePlainDecimals()
+    {
+        const QRegularExpression plain(QStringLiteral("^-?[0-9]+\\.[0-9]+$"));
+        GpsLogData reader;
+        for (int exponent = -12; exponent <= 12; ++exponent) {
+            for (const double mantissa : {1.0, 1.5, 3.3333333333, 9.99999999}) {
+                const double minutes = mantissa * std::pow(10.0, exponent);
+                const QString digits = QString::number(minutes, 'f', 14);
+                const QString latitude = reader.GetLatitude("A,,,00" + digits + ",,,,;");
+                const QString longitude = reader.GetLongitude("A,,,,,000" + digits + ",,;");
+                QVERIFY2(plain.match(latitude).hasMatch(), qPrintable(latitude));
+                QVERIFY2(plain.match(longitude).hasMatch(), qPrintable(longitude));
+                const double value = digits.toDouble() / 60.0;
+                QCOMPARE(latitude.toDouble(), QString::number(value, 'g', 7).toDouble());
+                QCOMPARE(longitude.toDouble(), QString::number(value, 'g', 8).toDouble());
+                QVERIFY(latitude.size() >= 8 && longitude.size() >= 9);
+            }
+        }
+    }
+
+    void lookUps_data()
+    {
+        QTest::addColumn<int>("second");
+        QTest::addColumn<int>("record");
+        QTest::newRow("0") << 0 << 0;
+        QTest::newRow("1") << 1 << 1;
+        QTest::newRow("last") << 2 << 2;
+        QTest::newRow("beyond") << 10 << 2;
+        QTest::newRow("int max") << std::numeric_limits<int>::max() << 2;
+        QTest::newRow("negative") << -1 << 0;
+        QTest::newRow("int min") << std::numeric_limits<int>::min() << 0;
+    }
+
+    void lookUps()
+    {
+        QFETCH(int, second);
+        QFETCH(int, record);
+        Load(WriteLog("V,d,t0,,,,,;\nV,d,t1,,,,,;\nA,d,t2,2232.1234,N,11356.5678,E,1;\n"));
+        QCOMPARE(Log.GetGpsDataCount(), 3);
+        QCOMPARE(Log.GetGpsDataAt(second).Time, QStringLiteral("t%1").arg(record));
+        QCOMPARE(Log.GetFirstAvailableGpsData().Time, QStringLiteral("t2"));
+    }
+
+    void oneRecordTrack()
+    {
+        Load(WriteLog(GoodLine));
+        for (const int second : {-5, 0, 1, 3600})
+            QCOMPARE(Log.GetGpsDataAt(second).Latitude, QStringLiteral("22.53539"));
+    }
+
+    void emptyTrackGivesNoPosition()
+    {
+        QVERIFY(IsDefaultRecord(Log.GetGpsDataAt(0)));
+        QVERIFY(IsDefaultRecord(Log.GetGpsDataAt(-1)));
+        QVERIFY(IsDefaultRecord(Log.GetFirstAvailableGpsData()));
+        Load(WriteLog("V,d,t,2232.1234,N,11356.5678,E,1;\n\n"));
+        QCOMPARE(Log.GetGpsDataCount(), 2);
+        QVERIFY(IsDefaultRecord(Log.GetFirstAvailableGpsData()));
+    }
+
+    void emptyLinesKeepLineNumbers()
+    {
+        Load(WriteLog(QByteArray("\n\n") + GoodLine + "\n\nV,d,t4,,,,,;\n"));
+        QCOMPARE(Log.GetGpsDataCount(), 5);
+        QVERIFY(IsDefaultRecord(Log.GetGpsDataAt(0)));
+        QVERIFY(Log.GetGpsDataAt(2).DataAvailable);
+        QVERIFY(IsDefaultRecord(Log.GetGpsDataAt(3)));
+        QCOMPARE(Log.GetGpsDataAt(4).Time, QStringLiteral("t4"));
+    }
+
+    void readingTwiceAppendsAndClearEmpties()
+    {
+        const QString path = WriteLog("V,d,t0,,,,,;\nA,d,t1,,,,,;\n");
+        QTest::ignoreMessage(QtDebugMsg, "addend");
+        Log.ReadGpsfile(path);
+        QTest::ignoreMessage(QtDebugMsg, "addend");
+        Log.ReadGpsfile(path);
+        QCOMPARE(Log.GetGpsDataCount(), 4);
+        QCOMPARE(Log.GetGpsDataAt(2).Time, QStringLiteral("t0"));
+        Log.ClearGpsData();
+        QCOMPARE(Log.GetGpsDataCount(), 0);
+    }
+
+    void logsThatGiveNoTrack()
+    {
+        QVERIFY(QDir(Dir.path()).mkpath("gps0002.log"));
+        QVERIFY(QFile::link(Dir.filePath("gone.log"), Dir.filePath("dangling.log")));
+        const QString deleted = WriteLog(GoodLine, QStringLiteral("deleted.log"));
+        QVERIFY(QFile::remove(deleted));
+        for (const QString &path : {Dir.filePath("missing.log"), Dir.filePath("gps0002.log"),
+                                    Dir.filePath("dangling.log"), deleted, WriteLog(""), QString()}) {
+            Load(path);
+            QCOMPARE(Log.GetGpsDataCount(), 0);
+            QVERIFY(IsDefaultRecord(Log.GetGpsDataAt(0)));
+        }
+    }
+
+    // The single-pass track builder must agree with the eight slots on every
+    // line, and with readLine on where lines end.
+    void trackEqualsSlots_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QByteArray day;
+        for (int s = 0; s < 86400; s += 7) {
+            day += (s % 600 < 60 ? "V,250314," : "A,250314,")
+                + QByteArray::number(100000 + s) + ",22" + QByteArray::number(30 + (s / 7) % 5) + "."
+                + QByteArray::number(1000 + s % 9000) + ",N,113" + QByteArray::number(56 + (s / 60) % 3)
+                + ".5678,E," + QByteArray::number((s % 400) / 10.0) + ";\n";
+        }
+        QTest::newRow("realistic, many chunks") << day;
+        QTest::newRow("CRLF") << QByteArray(GoodLine) + "\r\n\r\nV,,,;\r\n";
+        QTest::newRow("mixed ends, lone CR kept") << QByteArray("A,a\rb,c\n\r\nA,x,y,1,N,2,E,3;\r");
+        QTest::newRow("only CR") << QByteArray("\r");
+        QTest::newRow("CR CR at end") << QByteArray("A,x,y\r\r");
+        QTest::newRow("no final line end") << QByteArray(GoodLine) + "\n" + GoodLine;
+        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF") + GoodLine + "\n";
+        QTest::newRow("NUL and binary") << QByteArray("A,\0\x01,\xff\xfe,22\x80,N,\0,E,1;\n\0\n", 23);
+        QByteArray crlfAtChunkEdge(65535, 'x');
+        crlfAtChunkEdge += "\r\n" + QByteArray(GoodLine) + "\r\n";
+        QTest::newRow("CRLF across a chunk edge") << crlfAtChunkEdge;
+        QByteArray longLine = "A,d,t," + QByteArray(4 * 1024 * 1024, '7') + ",N,11356.5678,E,";
+        longLine += QByteArray(1024 * 1024, ',') + "1;\n" + GoodLine;
+        QTest::newRow("several MB line") << longLine;
+        QTest::newRow("repeated fields") << QByteArray("A,d,t,2232.1,N,1,E,1;\nA,d,t,2232.1,N,1,E,1;\n"
+                                                             "A,,t,,,,,;\nA,,t,,,,,;\n");
+    }
+
+    void trackEqualsSlots()
+    {
+        QFETCH(QByteArray, content);
+        const QString path = WriteLog(content);
+        const QList<GpsRecord> reference = ReferenceTrack(path);
+        Load(path);
+        QCOMPARE(Log.GetGpsDataCount(), reference.size());
+        for (int i = 0; i < reference.size(); ++i)
+            QVERIFY2(SameRecord(Log.GetGpsDataAt(i), reference.at(i)), qPrintable(QString::number(i)));
+    }
+
+    void crlfAndLfGiveTheSameTrack()
+    {
+        const QByteArray lf = QByteArray(GoodLine) + "\n\nV,d,t,,,,,;\n";
+        Load(WriteLog(QByteArray(lf).replace("\n", "\r\n")));
+        const QList<GpsRecord> crlf = {Log.GetGpsDataAt(0), Log.GetGpsDataAt(1), Log.GetGpsDataAt(2)};
+        QCOMPARE(Log.GetGpsDataCount(), 3);
+        Load(WriteLog(lf));
+        QCOMPARE(Log.GetGpsDataCount(), 3);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(SameRecord(Log.GetGpsDataAt(i), crlf.at(i)));
+        QCOMPARE(Log.GetGpsDataAt(0).Velocity, 18.52);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGpsLogData)
+#include "tst_gpslogdata.moc"
