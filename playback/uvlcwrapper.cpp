@@ -1,1 +1,242 @@
 #include "uvlcwrapper.h"
+
+#include <QByteArrayList>
+#include <QDebug>
+#include <QDir>
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <vlc/vlc.h>
+
+#include <vector>
+
+namespace {
+
+// No interface of the engine's own, no user configuration, plug-ins beside the program.
+const QStringList kEngineArguments = {
+    QStringLiteral("-I"),
+    QStringLiteral("dummy"),
+    QStringLiteral("--ignore-config"),
+    QStringLiteral("--plugin-path=./plugins"),
+};
+
+// The position slider counts thousandths of the length.
+constexpr float kPositionScale = 1000.0f;
+
+// What the accessors answer while there is no engine to ask.
+constexpr int kNoVolume = -1;
+constexpr qint64 kNoTime = -1;
+
+const char *EngineError()
+{
+    const char *message = libvlc_errmsg();
+    return message ? message : "no reason given";
+}
+
+} // namespace
+
+UVlcWrapper::UVlcWrapper(QObject *parent)
+    : UVlcWrapper(kEngineArguments, parent)
+{
+}
+
+UVlcWrapper::UVlcWrapper(const QStringList &EngineArguments, QObject *parent)
+    : QObject(parent)
+{
+    QByteArrayList encoded;
+    encoded.reserve(EngineArguments.size());
+    for (const QString &argument : EngineArguments)
+        encoded.append(argument.toUtf8());
+    std::vector<const char *> argv;
+    argv.reserve(encoded.size());
+    for (const QByteArray &argument : std::as_const(encoded))
+        argv.push_back(argument.constData());
+
+    VlcInstance = libvlc_new(int(argv.size()), argv.data());
+    if (!VlcInstance) {
+        qWarning("UVlcWrapper: the video engine did not start (%s); playback is disabled",
+                 EngineError());
+        return;
+    }
+    VlcPlayer = libvlc_media_player_new(VlcInstance);
+    if (!VlcPlayer) {
+        qWarning("UVlcWrapper: the video engine has no player (%s); playback is disabled",
+                 EngineError());
+        // An instance without a player is of no use to anybody.
+        libvlc_release(VlcInstance);
+        VlcInstance = nullptr;
+    }
+}
+
+UVlcWrapper::~UVlcWrapper()
+{
+    if (VlcPlayer) {
+        libvlc_media_player_stop(VlcPlayer);
+        libvlc_media_player_release(VlcPlayer);
+        VlcPlayer = nullptr;
+    }
+    // The player held its own reference; ours keeps GetState answering until here.
+    if (VlcMedia) {
+        libvlc_media_release(VlcMedia);
+        VlcMedia = nullptr;
+    }
+    if (VlcInstance) {
+        libvlc_release(VlcInstance);
+        VlcInstance = nullptr;
+    }
+}
+
+void UVlcWrapper::SetVideoWindow(QWidget *window)
+{
+    if (!VlcPlayer || !window)
+        return;
+    // Only an X11 window id means anything to the engine; any other handle would be
+    // taken for a foreign X window and fail inside the engine's own threads.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        qWarning("UVlcWrapper: the video surface is not an X11 window (platform %s); "
+                 "the engine keeps its own output",
+                 qPrintable(QGuiApplication::platformName()));
+        return;
+    }
+    libvlc_media_player_set_xwindow(VlcPlayer, uint32_t(window->winId()));
+    // libvlc takes X11 mouse and key input over its video window unless told not to;
+    // the surface needs its double-clicks.
+    libvlc_video_set_mouse_input(VlcPlayer, 0);
+    libvlc_video_set_key_input(VlcPlayer, 0);
+}
+
+int UVlcWrapper::GetState()
+{
+    // Before the first successful play there is no media to ask: that is idle.
+    if (!VlcMedia)
+        return libvlc_NothingSpecial;
+    return int(libvlc_media_get_state(VlcMedia));
+}
+
+qint64 UVlcWrapper::GetTime()
+{
+    return VlcPlayer ? qint64(libvlc_media_player_get_time(VlcPlayer)) : kNoTime;
+}
+
+qint64 UVlcWrapper::GetLength()
+{
+    return VlcPlayer ? qint64(libvlc_media_player_get_length(VlcPlayer)) : kNoTime;
+}
+
+int UVlcWrapper::GetVolume()
+{
+    return VlcPlayer ? libvlc_audio_get_volume(VlcPlayer) : kNoVolume;
+}
+
+void UVlcWrapper::ToggleFullScreen()
+{
+    if (VlcPlayer)
+        libvlc_toggle_fullscreen(VlcPlayer);
+}
+
+void UVlcWrapper::SetIndex(int Index)
+{
+    if (Index >= 0 && Index < PlayList.size())
+        CurrentIndex = Index;
+}
+
+int UVlcWrapper::GetIndex()
+{
+    return CurrentIndex;
+}
+
+int UVlcWrapper::PlayAtIndex()
+{
+    if (CurrentIndex < 0 || CurrentIndex >= PlayList.size())
+        return -1;
+    if (!VlcPlayer)
+        return -1;
+
+    libvlc_media_t *media =
+        libvlc_media_new_path(VlcInstance, PlayList.at(CurrentIndex).toUtf8().constData());
+    if (!media) {
+        // Whatever played before keeps playing and stays the media GetState reads.
+        qWarning("UVlcWrapper: the engine refused the path %s (%s)",
+                 qPrintable(PlayList.at(CurrentIndex)), EngineError());
+        return -1;
+    }
+    libvlc_media_player_set_media(VlcPlayer, media);
+    // The player now holds its own reference to the new media and has dropped the old one.
+    if (VlcMedia)
+        libvlc_media_release(VlcMedia);
+    VlcMedia = media;
+    libvlc_media_player_play(VlcPlayer);
+    return 0;
+}
+
+void UVlcWrapper::Pause()
+{
+    if (VlcPlayer)
+        libvlc_media_player_pause(VlcPlayer);
+}
+
+void UVlcWrapper::Stop()
+{
+    if (VlcPlayer)
+        libvlc_media_player_stop(VlcPlayer);
+}
+
+int UVlcWrapper::PlayNext()
+{
+    const int count = PlayList.size();
+    if (count <= 0)
+        return -1;
+    if (CurrentIndex == count - 1) {
+        CurrentIndex = 0;
+    } else {
+        const int candidate = CurrentIndex + 1;
+        if (candidate >= 0 && candidate < count)
+            CurrentIndex = candidate;
+    }
+    PlayAtIndex();
+    return 0;
+}
+
+int UVlcWrapper::PlayPrevious()
+{
+    const int count = PlayList.size();
+    if (count <= 0)
+        return -1;
+    if (CurrentIndex == 0) {
+        CurrentIndex = count - 1;
+    } else {
+        const int candidate = CurrentIndex - 1;
+        if (candidate >= 0 && candidate < count)
+            CurrentIndex = candidate;
+    }
+    PlayAtIndex();
+    return 0;
+}
+
+void UVlcWrapper::AddMedia(QString filepath)
+{
+    PlayList.append(QDir::toNativeSeparators(filepath));
+}
+
+int UVlcWrapper::RemoveMedia(int Index)
+{
+    if (Index < 0 || Index >= PlayList.size())
+        return -1;
+    PlayList.removeAt(Index);
+    if (CurrentIndex >= Index)
+        --CurrentIndex;
+    return 0;
+}
+
+int UVlcWrapper::SetVolume(int volume)
+{
+    if (!VlcPlayer)
+        return -1;
+    return libvlc_audio_set_volume(VlcPlayer, volume) == 0 ? 0 : -1;
+}
+
+void UVlcWrapper::SetPosition(int pos)
+{
+    if (VlcPlayer)
+        libvlc_media_player_set_position(VlcPlayer, pos / kPositionScale);
+}

@@ -38,6 +38,11 @@ public slots:
     int SetVolume(int volume);
     void SetPosition(int pos);
 
+protected:
+    // Starts the engine with other arguments than the program's own; lets tests
+    // see how the wrapper behaves when the engine refuses to start.
+    UVlcWrapper(const QStringList &EngineArguments, QObject *parent);
+
 private:
     libvlc_instance_t *VlcInstance = nullptr;
     libvlc_media_player_t *VlcPlayer = nullptr;

@@ -1,0 +1,13 @@
+# The play list's index rules and the engine's failure paths need no window:
+# the clips there are sound-only.
+vialumo_add_qtest(NAME tst_uvlcwrapper_index
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uvlcwrapper_index.cpp
+  LIBS vialumo_core
+  TIMEOUT 300)
+
+# Real clips drawn into a real X window.
+vialumo_add_qtest(NAME tst_uvlcwrapper
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uvlcwrapper.cpp
+  LIBS vialumo_core
+  XCB
+  TIMEOUT 300)
