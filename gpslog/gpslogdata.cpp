@@ -6,11 +6,19 @@
 #include <QStringView>
 #include <QTextStream>
 #include <QVarLengthArray>
+#include <QtAlgorithms>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -41,44 +49,103 @@ constexpr int LongitudePaddedLength = 9;
 // Whole numbers of degrees get the decimals of the C library's plain "%f".
 constexpr int WholeNumberDecimals = 6;
 
+// Decimal texts of up to 15 significant digits scaled by at most 10^22 are
+// converted exactly with one floating-point operation.
+constexpr int MaxExactDigits = 15;
+constexpr int MaxExactPowerOfTen = 22;
+constexpr double ExactPowersOfTen[MaxExactPowerOfTen + 1] = {
+    1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr double PowersOfTenBelowOne[] = {1e-1, 1e-2, 1e-3, 1e-4};
+// %g writes values from 10^-4 up to 10^precision without an exponent.
+constexpr int SmallestPlainExponent = -4;
+// The short way writes up to eight digits (below 10^8, so 32 bits hold them).
+constexpr int FastPrecisionLimit = 8;
+constexpr char DigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+constexpr double RoundingGuard = 1e-6;
+// Exponents beyond any double are all alike; reading stops growing there.
+constexpr int MaxExponentRead = 100000;
+
+// Longest coordinate field whose raw text is remembered from line to line.
+constexpr qsizetype RawFieldCapacity = 32;
+
 // Characters taken from the text stream per read while loading a track.
 constexpr qint64 ReadChunkChars = 64 * 1024;
 
 constexpr const char *ReadDoneTrace = "addend";
 
-// Where the fields of one line lie. A field that does not exist (missing
-// separator) is a null view; an empty field is an empty view.
+// Where the fields of one line lie: the positions of its first commas and
+// of the ";" that ends the speed. Nothing is filled beyond what was found.
 struct LineFields
 {
-    std::array<QStringView, FieldCount> Field{};
+    QStringView Line;
+    qsizetype Comma[FieldCount - 1];
+    int Commas = 0;
+    qsizetype SpeedEnd = -1;
+
+    // A field that does not exist (missing separator) is a null view; an
+    // empty field is an empty view.
+    QStringView Field(int k) const
+    {
+        if (k == VelocityField) {
+            if (SpeedEnd < 0)
+                return QStringView();
+            const qsizetype start = Comma[VelocityField - 1] + 1;
+            return Line.sliced(start, SpeedEnd - start);
+        }
+        if (k >= Commas) // the k-th comma is Comma[k-1], the (k+1)-th Comma[k]
+            return QStringView();
+        return Line.sliced(Comma[k - 1] + 1, Comma[k] - Comma[k - 1] - 1);
+    }
 };
 
-// Finds fields 1 to LastField of a line. Each comma is searched from just
-// after the previous one, so a missing separator can never make a later
-// field fall back onto an earlier part of the line.
+// Positions of the first Needed commas of a line; returns how many there are.
+int FindCommas(const char16_t *Text, qsizetype Size, qsizetype *Comma, int Needed)
+{
+    int found = 0;
+    qsizetype at = 0;
+#if defined(__SSE2__)
+    // Eight characters at a time: a log line has its commas a few characters
+    // apart, and branching on each character costs more than the compare.
+    const __m128i separator = _mm_set1_epi16(short(FieldSeparator));
+    for (; found < Needed && at + 8 <= Size; at += 8) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(Text + at));
+        const __m128i equal = _mm_cmpeq_epi16(block, separator);
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_packs_epi16(equal, _mm_setzero_si128())));
+        while (mask != 0 && found < Needed) {
+            Comma[found++] = at + qCountTrailingZeroBits(mask);
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; found < Needed && at < Size; ++at) {
+        if (Text[at] == FieldSeparator)
+            Comma[found++] = at;
+    }
+    return found;
+}
+
+// Finds the separators up to field LastField. Each comma is searched from
+// just after the previous one, so a missing separator can never make a
+// later field fall back onto an earlier part of the line.
 LineFields SplitLine(QStringView line, int LastField)
 {
     LineFields fields;
-    std::array<qsizetype, FieldCount> comma{};
+    fields.Line = line;
     const int commasNeeded = LastField < VelocityField ? LastField + 1 : VelocityField;
-    qsizetype from = 0;
-    int found = 0;
-    while (found < commasNeeded) {
-        const qsizetype at = line.indexOf(QChar(FieldSeparator), from);
-        if (at < 0)
-            break;
-        comma[found++] = at;
-        from = at + 1;
-    }
-    for (int k = 1; k <= LastField && k < VelocityField; ++k) {
-        if (k < found) // the k-th comma is comma[k-1], the (k+1)-th comma[k]
-            fields.Field[k] = line.sliced(comma[k - 1] + 1, comma[k] - comma[k - 1] - 1);
-    }
-    if (LastField >= VelocityField && found >= VelocityField) {
-        const qsizetype start = comma[VelocityField - 1] + 1;
-        const qsizetype end = line.indexOf(QChar(SpeedTerminator), start);
-        if (end >= 0)
-            fields.Field[VelocityField] = line.sliced(start, end - start);
+    fields.Commas = FindCommas(line.utf16(), line.size(), fields.Comma, commasNeeded);
+    if (LastField == VelocityField && fields.Commas == VelocityField) {
+        // a short way to the ";": the speed is a few characters long
+        const char16_t *const text = line.utf16();
+        for (qsizetype at = fields.Comma[VelocityField - 1] + 1; at < line.size(); ++at) {
+            if (text[at] == SpeedTerminator) {
+                fields.SpeedEnd = at;
+                break;
+            }
+        }
     }
     return fields;
 }
@@ -94,53 +161,77 @@ QString FieldText(QStringView field)
 // reads as 0, so only finite numbers ever reach the map page.
 double ReadNumber(QStringView text)
 {
-    text = text.trimmed();
     if (text.isEmpty())
         return 0.0;
+    if (text.front().isSpace() || text.back().isSpace())
+        text = text.trimmed();
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    const auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
 
-    QVarLengthArray<char, 64> ascii(text.size());
-    qsizetype i = 0;
-    bool digits = false;
-    bool point = false;
-    qsizetype n = 0;
-    const auto at = [&](qsizetype k) { return k < text.size() ? text[k].unicode() : char16_t(0); };
-    if (at(i) == u'+' || at(i) == u'-') {
-        if (at(i) == u'-') // from_chars takes no "+"
-            ascii[n++] = '-';
-        ++i;
-    }
-    for (; i < text.size(); ++i) {
-        const char16_t c = at(i);
-        if (c >= u'0' && c <= u'9') {
-            digits = true;
+    const bool negative = p != end && *p == u'-';
+    if (p != end && (*p == u'-' || *p == u'+'))
+        ++p;
+    const char16_t *const mantissaStart = p;
+    std::uint64_t mantissa = 0;
+    int significantDigits = 0;
+    qsizetype fractionDigits = 0;
+    const char16_t *point = nullptr;
+    for (; p != end; ++p) {
+        const char16_t c = *p;
+        if (isDigit(c)) {
+            if (significantDigits > 0 || c != u'0') {
+                if (++significantDigits <= MaxExactDigits)
+                    mantissa = mantissa * 10 + (c - u'0');
+            }
         } else if (c == u'.' && !point) {
-            point = true;
+            point = p;
         } else {
             break;
         }
-        ascii[n++] = char(c);
     }
-    if (!digits)
+    const qsizetype mantissaLength = p - mantissaStart;
+    if (mantissaLength == (point ? 1 : 0)) // no digit at all
         return 0.0;
-    if (at(i) == u'e' || at(i) == u'E') {
-        ascii[n++] = 'e';
-        ++i;
-        if (at(i) == u'+' || at(i) == u'-')
-            ascii[n++] = char(at(i++));
-        bool exponentDigits = false;
-        for (; i < text.size() && at(i) >= u'0' && at(i) <= u'9'; ++i) {
-            ascii[n++] = char(at(i));
-            exponentDigits = true;
-        }
-        if (!exponentDigits)
+    if (point)
+        fractionDigits = p - point - 1;
+    qsizetype exponent = 0;
+    if (p != end && (*p == u'e' || *p == u'E')) {
+        ++p;
+        const bool negativeExponent = p != end && *p == u'-';
+        if (p != end && (*p == u'-' || *p == u'+'))
+            ++p;
+        if (p == end || !isDigit(*p))
             return 0.0;
+        for (; p != end && isDigit(*p); ++p)
+            exponent = std::min<qsizetype>(exponent * 10 + (*p - u'0'), MaxExponentRead);
+        if (negativeExponent)
+            exponent = -exponent;
     }
-    if (i != text.size())
+    if (p != end)
         return 0.0;
 
     double value = 0.0;
-    const auto result = std::from_chars(ascii.data(), ascii.data() + n, value, std::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != ascii.data() + n || !std::isfinite(value))
+    const qsizetype power = exponent - fractionDigits;
+    if (significantDigits <= MaxExactDigits && power >= -MaxExactPowerOfTen && power <= MaxExactPowerOfTen) {
+        // Both the digits and the power of ten are exact doubles, so one
+        // division or multiplication rounds exactly as from_chars would.
+        value = double(mantissa);
+        value = power < 0 ? value / ExactPowersOfTen[-power] : value * ExactPowersOfTen[power];
+        if (negative)
+            value = -value;
+    } else {
+        QVarLengthArray<char, 64> ascii;
+        if (negative)
+            ascii.append('-'); // from_chars takes no "+"
+        for (const char16_t *c = mantissaStart; c != end; ++c)
+            ascii.append(char(*c));
+        const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value,
+                                            std::chars_format::general);
+        if (result.ec != std::errc() || result.ptr != ascii.data() + ascii.size())
+            return 0.0;
+    }
+    if (!std::isfinite(value))
         return 0.0;
     return value + 0.0; // no negative zero
 }
@@ -182,6 +273,74 @@ std::string PlainDecimal(const char *general)
     return text;
 }
 
+double PowerOfTen(int Exponent)
+{
+    return Exponent >= 0 ? ExactPowersOfTen[Exponent] : PowersOfTenBelowOne[-Exponent - 1];
+}
+
+// Writes Value as the C library's "%.<Precision>g" does (to_chars with the
+// general format gives the same text). Coordinates of everyday size take a
+// short way: the scaled value is exact to about 1e-8, so its rounding is
+// certain unless it lies next to a half, which goes the general way.
+int WriteGeneral(double Value, int Precision, char *Out, char *OutEnd)
+{
+    const double magnitude = std::fabs(Value);
+    if (Precision <= FastPrecisionLimit && magnitude >= PowerOfTen(SmallestPlainExponent)
+        && magnitude < ExactPowersOfTen[Precision]) {
+        int exponent = magnitude >= 1.0 ? 0 : SmallestPlainExponent; // 10^exponent <= magnitude
+        while (exponent + 1 < Precision && magnitude >= PowerOfTen(exponent + 1))
+            ++exponent;
+        const double scaled = magnitude * ExactPowersOfTen[Precision - 1 - exponent];
+        double whole = double(std::int64_t(scaled)); // below 10^Precision
+        const double fraction = scaled - whole;
+        if (std::fabs(fraction - 0.5) > RoundingGuard) {
+            if (fraction > 0.5)
+                whole += 1.0;
+            if (whole >= ExactPowersOfTen[Precision]) { // 9.9999999 became 10.000000
+                whole = ExactPowersOfTen[Precision - 1];
+                ++exponent;
+            }
+            if (exponent < Precision) {
+                // all Precision digits, two at a time from a table
+                char eight[FastPrecisionLimit];
+                const auto number = std::uint32_t(whole);
+                const std::uint32_t high = number / 10000;
+                const std::uint32_t low = number % 10000;
+                std::memcpy(eight, DigitPairs + 2 * (high / 100), 2);
+                std::memcpy(eight + 2, DigitPairs + 2 * (high % 100), 2);
+                std::memcpy(eight + 4, DigitPairs + 2 * (low / 100), 2);
+                std::memcpy(eight + 6, DigitPairs + 2 * (low % 100), 2);
+                const char *const digits = eight + FastPrecisionLimit - Precision;
+                int last = Precision - 1; // %g drops trailing zeros after the point
+                while (last > std::max(exponent, 0) && digits[last] == '0')
+                    --last;
+                char *p = Out;
+                if (Value < 0)
+                    *p++ = '-';
+                if (exponent >= 0) {
+                    for (int k = 0; k <= exponent; ++k)
+                        *p++ = digits[k];
+                    if (last > exponent) {
+                        *p++ = '.';
+                        for (int k = exponent + 1; k <= last; ++k)
+                            *p++ = digits[k];
+                    }
+                } else {
+                    *p++ = '0';
+                    *p++ = '.';
+                    for (int k = 0; k < -exponent - 1; ++k)
+                        *p++ = '0';
+                    for (int k = 0; k <= last; ++k)
+                        *p++ = digits[k];
+                }
+                return int(p - Out);
+            }
+        }
+    }
+    const auto result = std::to_chars(Out, OutEnd, Value, std::chars_format::general, Precision);
+    return int(result.ptr - Out);
+}
+
 // Degrees and minutes (DDMM.mmmm or DDDMM.mmmm) to decimal degrees written
 // with the given significant digits, lengthened with zeros to PaddedLength.
 QString DegreesMinutesToText(QStringView field, int DegreeDigits, int SignificantDigits, int PaddedLength)
@@ -195,29 +354,26 @@ QString DegreesMinutesToText(QStringView field, int DegreeDigits, int Significan
         value = 0.0;
     value += 0.0;
 
-    char general[40];
-    const auto result = std::to_chars(general, general + sizeof(general) - 1, value,
-                                      std::chars_format::general, SignificantDigits);
-    *result.ptr = '\0';
-
-    // The usual case, a value with a decimal point and no exponent, needs no
-    // detour through std::string.
-    const qsizetype length = result.ptr - general;
-    bool plain = false;
-    for (qsizetype k = 0; k < length; ++k) {
-        if (general[k] == 'e') {
-            plain = false;
-            break;
-        }
-        if (general[k] == '.')
-            plain = true;
+    char general[48];
+    const int length = WriteGeneral(value, SignificantDigits, general, general + sizeof(general) - 1);
+    general[length] = '\0';
+    bool point = false;
+    bool exponent = false;
+    for (int k = 0; k < length; ++k) {
+        point = point || general[k] == '.';
+        exponent = exponent || general[k] == 'e';
     }
-    QString text;
-    if (plain) {
-        text = QString::fromLatin1(general, length);
-    } else {
-        text = QString::fromStdString(PlainDecimal(general));
+    if (point && !exponent) {
+        // the usual case: one allocation, digits and padding written in place
+        QString text(std::max(length, PaddedLength), Qt::Uninitialized);
+        QChar *out = text.data();
+        for (int k = 0; k < length; ++k)
+            out[k] = QLatin1Char(general[k]);
+        for (qsizetype k = length; k < text.size(); ++k)
+            out[k] = QLatin1Char('0');
+        return text;
     }
+    QString text = QString::fromStdString(PlainDecimal(general));
     if (text.size() < PaddedLength)
         text.append(QString(PaddedLength - text.size(), QChar(u'0')));
     return text;
@@ -239,12 +395,25 @@ bool IsValidLine(QStringView line)
 // Lines of a log share their date and hemispheres, and a car that stands
 // still repeats its position: a text equal to the one before reuses its
 // string instead of building a new one.
-void ShareOrBuild(QString &target, QStringView field, const QString &previous)
+// Field texts are a few characters long: a plain loop beats a call.
+bool SameText(QStringView a, QStringView b)
 {
-    if (!previous.isEmpty() && field == previous)
-        target = previous;
-    else
-        target = FieldText(field);
+    if (a.size() != b.size())
+        return false;
+    const char16_t *x = a.utf16();
+    const char16_t *y = b.utf16();
+    for (qsizetype k = 0; k < a.size(); ++k) {
+        if (x[k] != y[k])
+            return false;
+    }
+    return true;
+}
+
+QString ShareOrBuild(QStringView field, const QString &previous)
+{
+    if (!previous.isEmpty() && SameText(field, previous))
+        return previous;
+    return FieldText(field);
 }
 
 // One record per line, built from the fields found in a single pass. Its
@@ -256,39 +425,57 @@ public:
 
     void AddLine(QStringView line)
     {
+        static const GpsRecord None;
+        const GpsRecord &previous = Track.isEmpty() ? None : Track.constLast();
         const LineFields fields = SplitLine(line, VelocityField);
-        GpsRecord record;
-        record.DataAvailable = IsValidLine(line);
-        ShareOrBuild(record.Date, fields.Field[DateField], Previous.Date);
-        record.Time = FieldText(fields.Field[TimeField]);
-        record.Longitude = Coordinate(fields.Field[LongitudeField], PreviousLongitudeField, Previous.Longitude,
-                                      LongitudeDegreeDigits, LongitudeSignificantDigits, LongitudePaddedLength);
-        ShareOrBuild(record.EastOrWest, fields.Field[EastOrWestField], Previous.EastOrWest);
-        record.Latitude = Coordinate(fields.Field[LatitudeField], PreviousLatitudeField, Previous.Latitude,
-                                     LatitudeDegreeDigits, LatitudeSignificantDigits, LatitudePaddedLength);
-        ShareOrBuild(record.SouthOrNorth, fields.Field[SouthOrNorthField], Previous.SouthOrNorth);
-        record.Velocity = KnotsToKmh(fields.Field[VelocityField]);
-        Previous = record;
-        Track.append(std::move(record));
+        // built member by member in place: a default record first would
+        // cost a clearing of the whole record per line
+        Track.append(GpsRecord{
+            IsValidLine(line),
+            ShareOrBuild(fields.Field(DateField), previous.Date),
+            FieldText(fields.Field(TimeField)),
+            Coordinate(fields.Field(LongitudeField), PreviousLongitudeField, previous.Longitude,
+                       LongitudeDegreeDigits, LongitudeSignificantDigits, LongitudePaddedLength),
+            ShareOrBuild(fields.Field(EastOrWestField), previous.EastOrWest),
+            Coordinate(fields.Field(LatitudeField), PreviousLatitudeField, previous.Latitude,
+                       LatitudeDegreeDigits, LatitudeSignificantDigits, LatitudePaddedLength),
+            ShareOrBuild(fields.Field(SouthOrNorthField), previous.SouthOrNorth),
+            KnotsToKmh(fields.Field(VelocityField))});
     }
 
 private:
-    static QString Coordinate(QStringView field, QString &previousField, const QString &previousText,
+    // The raw text of a coordinate field of the line before, kept in place
+    // so that following it costs no allocation.
+    struct RawField
+    {
+        std::array<char16_t, RawFieldCapacity> Text{};
+        qsizetype Size = -1; // nothing kept
+
+        bool Matches(QStringView field) const
+        {
+            return Size >= 0 && SameText(field, QStringView(Text.data(), Size));
+        }
+        void Keep(QStringView field)
+        {
+            Size = field.size() <= RawFieldCapacity ? field.size() : -1;
+            const char16_t *from = field.utf16();
+            for (qsizetype k = 0; k < Size; ++k)
+                Text[k] = from[k];
+        }
+    };
+
+    static QString Coordinate(QStringView field, RawField &previousField, const QString &previousText,
                               int DegreeDigits, int SignificantDigits, int PaddedLength)
     {
-        if (!previousField.isEmpty() && field == previousField)
+        if (previousField.Matches(field))
             return previousText;
-        // resize keeps the capacity, so following the raw text costs no
-        // allocation once the field width is known
-        previousField.resize(0);
-        previousField.append(field);
+        previousField.Keep(field);
         return DegreesMinutesToText(field, DegreeDigits, SignificantDigits, PaddedLength);
     }
 
     QList<GpsRecord> &Track;
-    GpsRecord Previous;
-    QString PreviousLatitudeField;
-    QString PreviousLongitudeField;
+    RawField PreviousLatitudeField;
+    RawField PreviousLongitudeField;
 };
 
 QStringView WithoutCarriageReturn(QStringView line)
@@ -376,37 +563,37 @@ bool GpsLogData::GetDataAvailable(QString linedata)
 
 QString GpsLogData::GetDate(QString linedata)
 {
-    return FieldText(SplitLine(linedata, DateField).Field[DateField]);
+    return FieldText(SplitLine(linedata, DateField).Field(DateField));
 }
 
 QString GpsLogData::GetTime(QString linedata)
 {
-    return FieldText(SplitLine(linedata, TimeField).Field[TimeField]);
+    return FieldText(SplitLine(linedata, TimeField).Field(TimeField));
 }
 
 QString GpsLogData::GetLongitude(QString linedata)
 {
-    return DegreesMinutesToText(SplitLine(linedata, LongitudeField).Field[LongitudeField],
+    return DegreesMinutesToText(SplitLine(linedata, LongitudeField).Field(LongitudeField),
                                 LongitudeDegreeDigits, LongitudeSignificantDigits, LongitudePaddedLength);
 }
 
 QString GpsLogData::GetEastOrWest(QString linedata)
 {
-    return FieldText(SplitLine(linedata, EastOrWestField).Field[EastOrWestField]);
+    return FieldText(SplitLine(linedata, EastOrWestField).Field(EastOrWestField));
 }
 
 QString GpsLogData::GetLatitude(QString linedata)
 {
-    return DegreesMinutesToText(SplitLine(linedata, LatitudeField).Field[LatitudeField],
+    return DegreesMinutesToText(SplitLine(linedata, LatitudeField).Field(LatitudeField),
                                 LatitudeDegreeDigits, LatitudeSignificantDigits, LatitudePaddedLength);
 }
 
 QString GpsLogData::GetSouthOrNorth(QString linedata)
 {
-    return FieldText(SplitLine(linedata, SouthOrNorthField).Field[SouthOrNorthField]);
+    return FieldText(SplitLine(linedata, SouthOrNorthField).Field(SouthOrNorthField));
 }
 
 double GpsLogData::GetVelocity(QString linedata)
 {
-    return KnotsToKmh(SplitLine(linedata, VelocityField).Field[VelocityField]);
+    return KnotsToKmh(SplitLine(linedata, VelocityField).Field(VelocityField));
 }

@@ -3,12 +3,14 @@
 #include "gpslog/gpslogdata.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -207,6 +209,38 @@ private slots:
                 QCOMPARE(longitude.toDouble(), QString::number(value, 'g', 8).toDouble());
                 QVERIFY(latitude.size() >= 8 && longitude.size() >= 9);
             }
+        }
+    }
+
+    // Against the C library itself over the sizes real coordinates have,
+    // with many values next to a rounding half.
+    void coordinateTextsMatchPrintf()
+    {
+        QRandomGenerator random(20250314);
+        GpsLogData reader;
+        char expected[64];
+        for (int i = 0; i < 200000; ++i) {
+            const int degrees = int(random.bounded(180));
+            const int digits = 1 + int(random.bounded(9));
+            const QString minutes = QString::number(random.bounded(60.0), 'f', digits);
+            const QString field = QStringLiteral("%1").arg(degrees, 3, 10, QLatin1Char('0')) + minutes;
+            const double value = degrees + minutes.toDouble() / 60.0;
+            std::snprintf(expected, sizeof expected, "%.8g", value);
+            QString longitude = QString::fromLatin1(expected);
+            if (longitude.contains('.') && longitude.size() < 9)
+                longitude += QString(9 - longitude.size(), '0');
+            if (!longitude.contains('.'))
+                continue; // whole degrees: their own rule, checked elsewhere
+            QCOMPARE(reader.GetLongitude("A,,,,," + field + ",,;"), longitude);
+            const QString latitudeField = field.mid(1);
+            const double latitude = latitudeField.left(2).toDouble() + latitudeField.mid(2).toDouble() / 60.0;
+            std::snprintf(expected, sizeof expected, "%.7g", latitude);
+            QString text = QString::fromLatin1(expected);
+            if (!text.contains('.'))
+                continue;
+            if (text.size() < 8)
+                text += QString(8 - text.size(), '0');
+            QCOMPARE(reader.GetLatitude("A,,," + latitudeField + ",,,,;"), text);
         }
     }
 
