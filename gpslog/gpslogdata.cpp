@@ -294,8 +294,7 @@ int WriteGeneral(double Value, int Precision, char *Out, char *OutEnd)
         double whole = double(std::int64_t(scaled)); // below 10^Precision
         const double fraction = scaled - whole;
         if (std::fabs(fraction - 0.5) > RoundingGuard) {
-            if (fraction > 0.5)
-                whole += 1.0;
+            whole += fraction > 0.5 ? 1.0 : 0.0; // either way is as likely
             if (whole >= ExactPowersOfTen[Precision]) { // 9.9999999 became 10.000000
                 whole = ExactPowersOfTen[Precision - 1];
                 ++exponent;
@@ -341,13 +340,25 @@ int WriteGeneral(double Value, int Precision, char *Out, char *OutEnd)
     return int(result.ptr - Out);
 }
 
+// The whole degrees are nearly always plain digits.
+double ReadDegrees(QStringView text)
+{
+    double value = 0.0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return ReadNumber(text);
+        value = value * 10.0 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
 // Degrees and minutes (DDMM.mmmm or DDDMM.mmmm) to decimal degrees written
 // with the given significant digits, lengthened with zeros to PaddedLength.
 QString DegreesMinutesToText(QStringView field, int DegreeDigits, int SignificantDigits, int PaddedLength)
 {
     if (field.isEmpty())
         return QString();
-    const double degrees = ReadNumber(field.left(DegreeDigits));
+    const double degrees = ReadDegrees(field.left(DegreeDigits));
     const double minutes = field.size() > DegreeDigits ? ReadNumber(field.sliced(DegreeDigits)) : 0.0;
     double value = degrees + minutes / MinutesPerDegree;
     if (!std::isfinite(value))

@@ -114,6 +114,9 @@ private slots:
                                                    << "t" << "22.53539" << " N" << "113.94280" << "e " << 1.852;
         QTest::newRow("below one degree") << "A,d,t,0032.259258,N,00007.4074068,E,1;" << true << "d" << "t"
                                           << "0.5376543" << "N" << "0.12345678" << "E" << 1.852;
+        // 1.0078125 and 1.00390625 are exact: a half rounds to even
+        QTest::newRow("exact halves") << "A,d,t,010.46875,N,0010.234375,E,1;" << true << "d" << "t"
+                                      << "1.007812" << "N" << "1.0039062" << "E" << 1.852;
         QTest::newRow("whole degrees") << "A,d,t,2200.0000,N,11300.000,E,1;" << true << "d" << "t"
                                        << "22.000000" << "N" << "113.000000" << "E" << 1.852;
         QTest::newRow("zero") << "A,d,t,0000.0000,N,00000.0000,E,0;" << true << "d" << "t" << "0.000000"
@@ -212,8 +215,7 @@ private slots:
         }
     }
 
-    // Against the C library itself over the sizes real coordinates have,
-    // with many values next to a rounding half.
+    // Against the C library itself over the sizes real coordinates have.
     void coordinateTextsMatchPrintf()
     {
         QRandomGenerator random(20250314);
