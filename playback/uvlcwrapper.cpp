@@ -8,6 +8,7 @@
 
 #include <vlc/vlc.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
