@@ -257,12 +257,12 @@ std::string PlainDecimal(const char *general)
             plain.append(std::size_t(-exponent - 1), '0');
             plain += digits;
         } else {
+            // an exponent of at least the precision: every digit stands
+            // before the point
             plain += digits;
             const int zeros = exponent - int(digits.size()) + 1;
             if (zeros > 0)
                 plain.append(std::size_t(zeros), '0');
-            // %g only uses an exponent this large when the value has no
-            // significant digits after the decimal point
         }
         text = plain;
     }
