@@ -60,16 +60,13 @@ QString Tracora::FormatPlayTime(qint64 Milliseconds)
     const qint64 minutes = rest / 60000;
     const qint64 seconds = (rest - minutes * 60000) / 1000;
 
-    QString text = QString::number(hours);
-    if (text.size() == 1)
-        text.prepend(QLatin1Char('0'));
-    text += QLatin1Char(':') + QString::number(minutes);
-    if (text.size() == 4)
-        text.insert(3, QLatin1Char('0'));
-    text += QLatin1Char(':') + QString::number(seconds);
-    if (text.size() == 7)
-        text.insert(6, QLatin1Char('0'));
-    return text;
+    // Minutes and seconds always take two digits, also past 99 hours, where
+    // padding by text length would leave "100:0:00".
+    const QLatin1Char zero('0');
+    return QStringLiteral("%1:%2:%3")
+        .arg(hours, 2, 10, zero)
+        .arg(minutes, 2, 10, zero)
+        .arg(seconds, 2, 10, zero);
 }
 
 void Tracora::UpdateUIData()

@@ -8,6 +8,7 @@
 #include <QSlider>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include "catalogue/uvideoandgpsfiles.h"

@@ -70,7 +70,6 @@ private slots:
         surface->setGeometry(0, 0, 64, 64);
         parent.resize(64, 64);
         parent.show();
-        QVERIFY(surface->autoFillBackground());
         const QImage image = surface->grab().toImage();
         QCOMPARE(image.pixelColor(32, 32), QColor(200, 30, 40));
     }

@@ -1,0 +1,14 @@
+# The main window owns a native video surface handed to libvlc: these tests
+# run on a real X server.
+vialumo_add_qtest(NAME tst_tracora_construction
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_construction.cpp
+  LIBS vialumo_ui XCB)
+vialumo_add_qtest(NAME tst_tracora_mapbridge
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_mapbridge.cpp
+  LIBS vialumo_ui XCB)
+vialumo_add_qtest(NAME tst_tracora_list
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_list.cpp
+  LIBS vialumo_ui XCB)
+vialumo_add_qtest(NAME tst_tracora_display
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_display.cpp
+  LIBS vialumo_ui XCB)

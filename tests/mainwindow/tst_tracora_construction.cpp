@@ -1,0 +1,297 @@
+#include <QtTest>
+#include <QHeaderView>
+#include <QScrollBar>
+
+#include "tracoraprobe.h"
+
+namespace {
+
+QRect Geometry(Tracora &w, const char *name)
+{
+    auto *child = w.findChild<QWidget *>(QLatin1String(name));
+    return child ? child->geometry() : QRect();
+}
+
+// How far apart two pictures are, compared at the button's size.
+int Difference(const QImage &a, const QImage &b, const QSize &size)
+{
+    const QImage x = a.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_ARGB32);
+    const QImage y = b.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_ARGB32);
+    qint64 sum = 0;
+    for (int row = 0; row < size.height(); ++row) {
+        for (int col = 0; col < size.width(); ++col) {
+            const QColor p = x.pixelColor(col, row), q = y.pixelColor(col, row);
+            sum += qAbs(p.red() - q.red()) + qAbs(p.green() - q.green()) + qAbs(p.blue() - q.blue());
+        }
+    }
+    return int(sum / (size.width() * size.height()));
+}
+
+QString AppStyleSheet()
+{
+    QFile file(QStringLiteral(":/qss/Tracora.qss"));
+    if (!file.open(QFile::ReadOnly))
+        return QString();
+    return QLatin1String(file.readAll());
+}
+
+const char *const WidgetNames[] = {
+    "Header_Left", "Header_Center", "Header_Right", "GoogleMap", "VideoTimeSlider",
+    "VideoVolumnSlider", "AudioIndicator", "CarPosition", "CarPositionNumber", "VideoListLeft",
+    "VideoListRight", "CarSpeedMeter", "VideoPre", "VideoNext", "VideoPlay", "VideoStop",
+    "VideoListPrePage", "VideoListNextPage", "VideoListItemImport", "VideoListItemDelete",
+    "WindowMin", "WindowMax", "WindowClose", "VideoTime", "VideoWindow",
+};
+
+} // namespace
+
+class TestTracoraConstruction : public QObject
+{
+    Q_OBJECT
+public:
+    // The web view shares its OpenGL context with the rest of the window.
+    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+
+private slots:
+    void initTestCase()
+    {
+        // The map pages and button images are looked up under the working directory.
+        QVERIFY(QDir::setCurrent(QStringLiteral(VIALUMO_DEPLOY_DIR)));
+    }
+
+    void initialGeometryIsTheExample()
+    {
+        Tracora w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vialumo"));
+        QCOMPARE(w.minimumSize(), QSize(955, 670));
+        QCOMPARE(w.size(), QSize(955, 670));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(w.pos(), QPoint((screen.width() - 955) / 2, (screen.height() - 670) / 2));
+
+        QCOMPARE(Geometry(w, "VideoWindow"), QRect(5, 55, 640, 360));
+        QCOMPARE(Geometry(w, "GoogleMap"), QRect(650, 55, 300, 360));
+        QCOMPARE(Geometry(w, "VideoPre"), QRect(187, 423, 35, 35));
+        QCOMPARE(Geometry(w, "VideoPlay"), QRect(267, 423, 35, 35));
+        QCOMPARE(Geometry(w, "VideoNext"), QRect(347, 423, 35, 35));
+        QCOMPARE(Geometry(w, "VideoStop"), QRect(427, 423, 35, 35));
+        QCOMPARE(Geometry(w, "VideoTimeSlider"), QRect(5, 468, 426, 20));
+        QCOMPARE(Geometry(w, "VideoVolumnSlider"), QRect(533, 468, 106, 20));
+        QCOMPARE(Geometry(w, "AudioIndicator"), QRect(513, 468, 20, 20));
+        QCOMPARE(Geometry(w, "VideoListLeft"), QRect(5, 500, 320, 125));
+        QCOMPARE(Geometry(w, "VideoListRight"), QRect(325, 500, 320, 125));
+        QCOMPARE(Geometry(w, "CarSpeedMeter"), QRect(650, 500, 300, 120));
+        QCOMPARE(Geometry(w, "CarPosition"), QRect(650, 415, 300, 40));
+        QCOMPARE(Geometry(w, "CarPositionNumber"), QRect(650, 455, 300, 40));
+        for (const char *name : {"VideoListItemImport", "VideoListPrePage", "VideoListNextPage", "VideoListItemDelete"})
+            QCOMPARE(Geometry(w, name).y(), 630);
+        QCOMPARE(Geometry(w, "VideoListItemImport").x(), 187);
+        QCOMPARE(Geometry(w, "VideoListItemDelete").x(), 427);
+        QCOMPARE(Geometry(w, "WindowMin"), QRect(890, 0, 20, 20));
+        QCOMPARE(Geometry(w, "WindowMax"), QRect(910, 0, 20, 20));
+        QCOMPARE(Geometry(w, "WindowClose"), QRect(930, 0, 20, 20));
+        QCOMPARE(Geometry(w, "VideoTime"), QRect(15, 445, 110, 20));
+        QCOMPARE(Geometry(w, "Header_Left"), QRect(0, 0, 327, 50));
+        QCOMPARE(Geometry(w, "Header_Center"), QRect(327, 0, 300, 50));
+        // An odd width leaves the header's right part one pixel short: x 627 to 953.
+        QCOMPARE(Geometry(w, "Header_Right"), QRect(627, 0, 327, 50));
+        QCOMPARE(w.findChild<QWidget *>(QStringLiteral("VideoWindow"))->minimumSize(), QSize(640, 360));
+    }
+
+    void growingMovesOnlyWhatShould_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("wider and taller") << QSize(1280, 900);
+        QTest::newRow("odd width") << QSize(1001, 671);
+        QTest::newRow("only taller") << QSize(955, 1000);
+    }
+    void growingMovesOnlyWhatShould()
+    {
+        QFETCH(QSize, size);
+        Tracora w;
+        TracoraProbe probe(w);
+        w.resize(size);
+        probe.relayout();
+        const int W = size.width(), H = size.height();
+        const int dw = W - 955, dh = H - 670;
+
+        // Fixed-width parts keep their widths and a 5 px margin at the right.
+        for (const char *name : {"GoogleMap", "CarSpeedMeter", "CarPosition", "CarPositionNumber"}) {
+            QCOMPARE(Geometry(w, name).width(), 300);
+            QCOMPARE(Geometry(w, name).right(), W - 6);
+        }
+        QCOMPARE(Geometry(w, "WindowClose").right(), W - 6);
+        // The video column takes all the extra width and height.
+        QCOMPARE(Geometry(w, "VideoWindow"), QRect(5, 55, 640 + dw, 360 + dh));
+        QCOMPARE(Geometry(w, "GoogleMap").height(), 360 + dh);
+        // Everything under the video keeps its distance from the bottom edge.
+        QCOMPARE(Geometry(w, "VideoListLeft").bottom(), H - 46);
+        QCOMPARE(Geometry(w, "CarSpeedMeter").bottom(), H - 51);
+        QCOMPARE(Geometry(w, "VideoTimeSlider").y(), H - 202);
+        QCOMPARE(Geometry(w, "VideoPlay").y(), H - 247);
+        QCOMPARE(Geometry(w, "VideoListNextPage").y(), H - 40);
+        // The two tables share the video column's width.
+        const int K = W - 315;
+        QCOMPARE(Geometry(w, "VideoListLeft").width(), K / 2);
+        QCOMPARE(Geometry(w, "VideoListRight").x(), K / 2 + 5);
+        QVERIFY(Geometry(w, "VideoListRight").right() <= 5 + K - 1);
+        // The title band: the centre part stays 300 wide in the middle.
+        QCOMPARE(Geometry(w, "Header_Center").width(), 300);
+        QCOMPARE(Geometry(w, "Header_Left").width() + 300 + Geometry(w, "Header_Right").width(),
+                 W - (W % 2));
+        QCOMPARE(Geometry(w, "Header_Right").right(), W - 1 - (W % 2));
+        // The buttons stay centred under the video column.
+        const int C = (W - 350) / 2;
+        QCOMPARE(Geometry(w, "VideoPlay").x(), C - 35);
+        QCOMPARE(Geometry(w, "VideoListItemDelete").x(), C + 125);
+    }
+
+    void objectNamesAndStacking()
+    {
+        Tracora w;
+        for (const char *name : WidgetNames)
+            QVERIFY2(w.findChild<QWidget *>(QLatin1String(name)), name);
+
+        // The video surface was created last and lies above every sibling.
+        QWidget *last = nullptr;
+        for (QObject *child : w.children()) {
+            if (auto *widget = qobject_cast<QWidget *>(child); widget && !widget->isWindow())
+                last = widget;
+        }
+        QCOMPARE(last->objectName(), QStringLiteral("VideoWindow"));
+        TracoraProbe probe(w);
+        probe.video()->setGeometry(0, 0, w.width(), w.height());
+        QCOMPARE(w.childAt(Geometry(w, "CarSpeedMeter").center()), probe.video());
+        QCOMPARE(w.childAt(QPoint(900, 5)), probe.video());
+
+        // No button and no table ever takes the keyboard focus.
+        for (QPushButton *button : w.findChildren<QPushButton *>())
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(probe.timeLabel()->text(), QStringLiteral("00:00:00/00:00:00"));
+        QVERIFY(!probe.updateTimer()->isActive());
+        QVERIFY(!probe.notConnectedTimer()->isActive());
+        QCOMPARE(probe.status()->CurrentPage, 0);
+        QCOMPARE(probe.status()->PlayStatus, 0);
+        QCOMPARE(probe.status()->WindowFull, 0);
+        QCOMPARE(probe.playButtonState(), 1);
+        QCOMPARE(probe.maxButtonState(), 1);
+        QCOMPARE(probe.timeSlider()->maximum(), 1000);
+        QCOMPARE(probe.volumeSlider()->maximum(), 100);
+        QCOMPARE(probe.volumeSlider()->value(), 50);
+        QVERIFY(probe.map()->settings()->testAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls));
+        QVERIFY(probe.map()->url().toLocalFile().endsWith(QStringLiteral("/images/startupp.html")));
+        QVERIFY(QFileInfo(probe.map()->url().toLocalFile()).isAbsolute());
+        QVERIFY(w.testAttribute(Qt::WA_MouseTracking));
+        QVERIFY(!probe.video()->isWindow());
+        QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
+    }
+
+    void tablesAreSetUp()
+    {
+        Tracora w;
+        TracoraProbe probe(w);
+        const QStringList headers = {"File Name", "Date", "Time", "GPS File"};
+        for (QTableWidget *table : {probe.left(), probe.right()}) {
+            QCOMPARE(table->rowCount(), 5);
+            QCOMPARE(table->columnCount(), 4);
+            for (int c = 0; c < 4; ++c) {
+                QCOMPARE(table->horizontalHeaderItem(c)->text(), headers.at(c));
+                for (int r = 0; r < 5; ++r) {
+                    QVERIFY(table->item(r, c));
+                    QVERIFY(table->item(r, c)->text().isEmpty());
+                }
+            }
+            for (int r = 0; r < 5; ++r)
+                QCOMPARE(table->rowHeight(r), 20);
+            for (int c = 0; c < 3; ++c)
+                QCOMPARE(table->columnWidth(c), 80);
+            QVERIFY(table->horizontalHeader()->stretchLastSection());
+            QCOMPARE(table->selectionBehavior(), QAbstractItemView::SelectRows);
+            QCOMPARE(table->selectionMode(), QAbstractItemView::SingleSelection);
+            QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+            QCOMPARE(table->focusPolicy(), Qt::NoFocus);
+            QVERIFY(table->verticalHeader()->isHidden());
+            QCOMPARE(table->gridStyle(), Qt::DashDotDotLine);
+        }
+        QCOMPARE(probe.left()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(probe.left()->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QCOMPARE(probe.right()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(probe.right()->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    }
+
+    void connectionsMadeAtConstruction()
+    {
+        Tracora w;
+        TracoraProbe probe(w);
+        auto *wrapper = probe.wrapper();
+        auto button = [&](const char *name) { return w.findChild<QPushButton *>(QLatin1String(name)); };
+
+        // disconnect() tells whether the connection existed.
+        QVERIFY(QObject::disconnect(probe.timeSlider(), &QSlider::sliderMoved, wrapper, &UVlcWrapper::SetPosition));
+        QVERIFY(QObject::disconnect(probe.volumeSlider(), &QSlider::sliderMoved, wrapper, &UVlcWrapper::SetVolume));
+        // Values set from code neither seek nor change the volume.
+        QVERIFY(!QObject::disconnect(probe.timeSlider(), &QSlider::valueChanged, wrapper, &UVlcWrapper::SetPosition));
+        QVERIFY(!QObject::disconnect(probe.volumeSlider(), &QSlider::valueChanged, wrapper, &UVlcWrapper::SetVolume));
+        QVERIFY(QObject::disconnect(button("VideoPlay"), &QPushButton::clicked, wrapper, &UVlcWrapper::Pause));
+        QVERIFY(QObject::disconnect(button("VideoStop"), &QPushButton::clicked, wrapper, &UVlcWrapper::Stop));
+        QVERIFY(QObject::disconnect(probe.files(), &UVideoAndGpsfiles::VideoAdded, wrapper, &UVlcWrapper::AddMedia));
+        QVERIFY(QObject::disconnect(probe.files(), &UVideoAndGpsfiles::VideoDeleted, wrapper, &UVlcWrapper::RemoveMedia));
+    }
+
+    void buttonsAndTablesActOnTheWindow()
+    {
+        Tracora w;
+        TracoraProbe probe(w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+        // The play button flips its face even with nothing to play.
+        QTest::mouseClick(probe.play(), Qt::LeftButton);
+        QCOMPARE(probe.playButtonState(), 0);
+        QCOMPARE(probe.play()->objectName(), QStringLiteral("VideoPause"));
+
+        // A click in one table clears the other's current row.
+        probe.right()->setCurrentCell(2, 0);
+        const QRect cell = probe.left()->visualRect(probe.left()->model()->index(1, 0));
+        QTest::mouseClick(probe.left()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QCOMPARE(probe.right()->currentRow(), -1);
+        QCOMPARE(probe.left()->currentRow(), 1);
+        QTest::mouseClick(probe.right()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QCOMPARE(probe.left()->currentRow(), -1);
+
+        // The double-click on the video surface reaches the full-screen slot.
+        QVERIFY(!VideoFullScreen);
+        emit probe.video()->doubleclicked();
+        QVERIFY(VideoFullScreen);
+        emit probe.video()->doubleclicked();
+        QVERIFY(!VideoFullScreen);
+
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("WindowClose")), Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+    }
+
+    void renamedButtonDrawsTheOtherFace()
+    {
+        Tracora w;
+        TracoraProbe probe(w);
+        w.setStyleSheet(AppStyleSheet());
+        w.setObjectName(QStringLiteral("Tracora"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QPushButton *button = probe.maxButton();
+        const QSize size = button->size();
+        const QImage maxFace(QStringLiteral(":/images/Window_Max.png"));
+        const QImage normalFace(QStringLiteral(":/images/Window_Normal.png"));
+        QVERIFY2(Difference(maxFace, normalFace, size) > 10, "the two faces' artwork must differ");
+
+        const QImage before = button->grab().toImage();
+        button->setObjectName(QStringLiteral("WindowNormal"));
+        button->setStyleSheet(QStringLiteral("#WindowMax {}")); // makes the button take its style anew
+        const QImage after = button->grab().toImage();
+
+        QVERIFY(Difference(before, maxFace, size) < Difference(before, normalFace, size));
+        QVERIFY(Difference(after, normalFace, size) < Difference(after, maxFace, size));
+    }
+};
+
+QTEST_MAIN(TestTracoraConstruction)
+#include "tst_tracora_construction.moc"
