@@ -7,16 +7,7 @@
 
 int main(int argc, char **argv)
 {
-    // libvlc 3 can only draw into X11 windows: on a Wayland session run
-    // through XWayland unless the user chose a platform.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
-        && (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-            || qgetenv("XDG_SESSION_TYPE") == "wayland")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
-
-    // The web view and the rest of the window share one OpenGL context.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    Tracora::PrepareApplication();
     QApplication app(argc, argv);
 
     QPixmap *splashPixmap = new QPixmap(QStringLiteral(":/images/Splash.png"));

@@ -40,6 +40,28 @@ const QString MapUserAgent = QStringLiteral("Vialumo/" VIALUMO_VERSION);
 
 } // namespace
 
+void Tracora::PrepareApplication()
+{
+    // libvlc 3 can only draw into X11 windows: on a Wayland session run
+    // through XWayland unless the user chose a platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        && (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            || qgetenv("XDG_SESSION_TYPE") == "wayland")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    // The web view is composed into the window with OpenGL. The video surface
+    // is a native child window (libvlc draws into it) and is flushed with the
+    // same compositor, so it must be an OpenGL surface too, or it stays
+    // unpainted until a video covers it.
+    if (qEnvironmentVariableIsEmpty("QT_WIDGETS_RHI")) {
+        qputenv("QT_WIDGETS_RHI", "1");
+        qputenv("QT_WIDGETS_RHI_BACKEND", "opengl");
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Only the video surface needs a native window of its own.
+    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+}
+
 Tracora::Tracora(QWidget *parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)

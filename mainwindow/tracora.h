@@ -27,6 +27,9 @@ public:
     explicit Tracora(QWidget *parent = nullptr);
     ~Tracora() override;
 
+    // Settings the process needs before the QApplication exists.
+    static void PrepareApplication();
+
     // Play time as hh:mm:ss (more hour digits from 100 hours on).
     static QString FormatPlayTime(qint64 Milliseconds);
 

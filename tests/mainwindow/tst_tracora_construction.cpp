@@ -49,8 +49,7 @@ class TestTracoraConstruction : public QObject
 {
     Q_OBJECT
 public:
-    // The web view shares its OpenGL context with the rest of the window.
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+    static void initMain() { Tracora::PrepareApplication(); }
 
 private slots:
     void initTestCase()
@@ -267,6 +266,25 @@ private slots:
 
         QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("WindowClose")), Qt::LeftButton);
         QVERIFY(!w.isVisible());
+    }
+
+    void videoSurfaceShowsTheSplashOnScreen()
+    {
+        // The native video surface is flushed like the rest of the window: on
+        // screen it must show the splash picture, not stale or black pixels.
+        Tracora w;
+        TracoraProbe probe(w);
+        w.setStyleSheet(AppStyleSheet());
+        w.setObjectName(QStringLiteral("Tracora"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::qWait(500);
+        const QRect area(probe.video()->mapTo(&w, QPoint(0, 0)), probe.video()->size());
+        const QImage shot = w.screen()->grabWindow(w.winId(), area.x(), area.y(), area.width(), area.height()).toImage();
+        const QImage splash = QImage(QStringLiteral(":/images/Splash.png")).copy(0, 0, area.width(), area.height());
+        QCOMPARE(shot.size(), area.size());
+        QVERIFY2(Difference(shot, splash, QSize(64, 36)) < 40,
+                 qPrintable(QString::number(Difference(shot, splash, QSize(64, 36)))));
     }
 
     void renamedButtonDrawsTheOtherFace()

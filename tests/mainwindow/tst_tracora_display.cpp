@@ -76,8 +76,7 @@ class TestTracoraDisplay : public QObject
 {
     Q_OBJECT
 public:
-    // The web view shares its OpenGL context with the rest of the window.
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+    static void initMain() { Tracora::PrepareApplication(); }
 
 private slots:
     void playTimeLabel_data()

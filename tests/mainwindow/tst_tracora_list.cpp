@@ -48,8 +48,7 @@ class TestTracoraList : public QObject
 {
     Q_OBJECT
 public:
-    // The web view shares its OpenGL context with the rest of the window.
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+    static void initMain() { Tracora::PrepareApplication(); }
 
 private slots:
     void emptyCatalogueHasNoPages()

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds and runs every benchmark; each prints its figure beside a baseline
+# measured in the same run. Name benchmarks to run only those:
+#   bench/run.sh [bench_gpslog bench_catalogue ...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./tools/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+names=("$@")
+if [ ${#names[@]} -eq 0 ]; then
+  mapfile -t names < <(grep -ho 'add_executable(bench_[a-z_]*' bench/*/*.cmake | sed 's/add_executable(//' | sort)
+fi
+cmake --build build -j"$(nproc)" --target "${names[@]}"
+# Some benchmarks open real windows: all run on one private X server.
+run_all() {
+  for name in "$@"; do
+    echo "== $name"
+    "build/bench/$name"
+  done
+}
+export -f run_all
+export QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu
+tools/with-xvfb.sh bash -c 'run_all "$@"' _ "${names[@]}"
