@@ -1,6 +1,7 @@
 #include <QtTest>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QWebEngineProfile>
 
 #include "tracoraprobe.h"
 
@@ -177,6 +178,8 @@ private slots:
         QCOMPARE(probe.volumeSlider()->maximum(), 100);
         QCOMPARE(probe.volumeSlider()->value(), 50);
         QVERIFY(probe.map()->settings()->testAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls));
+        // The tile service asks applications to name themselves.
+        QCOMPARE(probe.map()->page()->profile()->httpUserAgent(), QStringLiteral("Vialumo/1.0.0"));
         QVERIFY(probe.map()->url().toLocalFile().endsWith(QStringLiteral("/images/startupp.html")));
         QVERIFY(QFileInfo(probe.map()->url().toLocalFile()).isAbsolute());
         QVERIFY(w.testAttribute(Qt::WA_MouseTracking));
