@@ -429,6 +429,10 @@ QString ShareOrBuild(QStringView field, const QString &previous)
 
 // One record per line, built from the fields found in a single pass. Its
 // result is the same as calling the eight slots one after the other.
+// A log line with a fix is rarely shorter than this; used to size the track.
+constexpr qint64 ShortestUsualLineBytes = 40;
+constexpr qint64 MaxReservedRecords = 200000; // two days of driving
+
 class TrackBuilder
 {
 public:
@@ -515,6 +519,9 @@ void GpsLogData::ReadGpsfile(QString GpsfilePath)
     QFile file(GpsfilePath);
     if (!file.open(QIODevice::ReadOnly))
         return;
+    // Room for the whole track at once: growing the list line by line moves
+    // every record already read several times over.
+    GpsDataList.reserve(GpsDataList.size() + qsizetype(qMin<qint64>(file.size() / ShortestUsualLineBytes, MaxReservedRecords)));
     QTextStream in(&file);
     TrackBuilder builder(GpsDataList);
     QString carry;
