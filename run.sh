@@ -7,8 +7,9 @@ cd "$(dirname "$0")"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target vialumo
 
-# A recorder-style sample drive to import, made once.
-if [ -x tools/make-sample-drive ] && [ ! -d sample/DCIM ]; then
+# A recorder-style sample drive to import, made once (and finished if a first
+# run was broken off; the script keeps what is already there).
+if [ -x tools/make-sample-drive ] && { [ ! -d sample/DCIM ] || [ -f sample/.make-sample-drive ]; }; then
   tools/make-sample-drive sample
 fi
 
