@@ -38,6 +38,10 @@ void Tracora::MaxWindow()
         Status->WindowFull = 1;
         FramelessHelper->setMovable(false);
         FramelessHelper->setResizable(false);
+        // With resizing off the helper stops updating the cursor, so a resize
+        // cursor it set over an edge band (the top band reaches over the
+        // window buttons) would stay over the whole full-screen window.
+        unsetCursor();
         showFullScreen();
     }
     SetWindowFace();
@@ -73,6 +77,7 @@ void Tracora::fullscreen()
         MaxWindow();
     FramelessHelper->setMovable(false);
     FramelessHelper->setResizable(false);
+    unsetCursor(); // as in MaxWindow()
     showFullScreen();
     // The surface lies above every other child and hides them all.
     VideoWindow->setGeometry(0, 0, width(), height());

@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-webengine-dev libxkbcommon-dev
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libjs-leaflet
-  xvfb xauth xdotool imagemagick ffmpeg
+  xvfb xauth xdotool imagemagick ffmpeg openbox
   clang libclang-rt-14-dev libbenchmark-dev
   fonts-dejavu-core
 )
