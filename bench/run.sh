@@ -2,20 +2,22 @@
 # Builds and runs every benchmark; each prints its figure beside a baseline
 # measured in the same run. Name benchmarks to run only those:
 #   bench/run.sh [bench_gpslog bench_catalogue ...]
+# VIALUMO_BUILD_DIR names another build directory than build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export VIALUMO_BUILD_DIR="${VIALUMO_BUILD_DIR:-build}"
 ./tools/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$VIALUMO_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
   mapfile -t names < <(grep -ho 'add_executable(bench_[a-z_]*' bench/*/*.cmake | sed 's/add_executable(//' | sort)
 fi
-cmake --build build -j"$(nproc)" --target "${names[@]}"
+cmake --build "$VIALUMO_BUILD_DIR" -j"$(nproc)" --target "${names[@]}"
 # Some benchmarks open real windows: all run on one private X server.
 run_all() {
   for name in "$@"; do
     echo "== $name"
-    "build/bench/$name"
+    "$VIALUMO_BUILD_DIR/bench/$name"
   done
 }
 export -f run_all
