@@ -277,6 +277,7 @@ private slots:
 
 private:
     void Shot(const QString &name);
+    void ShotWhilePlaying(ModeWindow &m, const QString &name);
 
     WindowManager Manager;
     QString ShotDir;
@@ -314,6 +315,19 @@ void TestTracoraModes::Shot(const QString &name)
     QTest::qWait(SettleMs); // let the last frames reach the screen
     QVERIFY(RunTool(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
                                                ShotDir + QLatin1Char('/') + name + QStringLiteral(".png")}));
+}
+
+void TestTracoraModes::ShotWhilePlaying(ModeWindow &m, const QString &name)
+{
+    if (ShotDir.isEmpty())
+        return;
+    // Early in a recording, so that the picture is still up when the shot is taken
+    // and not the surface between two recordings.
+    QVERIFY(QTest::qWaitFor([&] {
+        const qint64 time = m.Probe.wrapper()->GetTime();
+        return m.Probe.wrapper()->GetState() == Playing && time >= 300 && time <= 1500;
+    }, PlayTimeoutMs));
+    Shot(name);
 }
 
 void TestTracoraModes::maxButtonTwiceRestoresTheWindow()
@@ -553,7 +567,7 @@ void TestTracoraModes::realDoubleClicksOnThePlayingPicture()
     m.Window.activateWindow();
     // Several recordings, so that one still plays when the last mode is reached.
     QVERIFY(m.Play({Clip, Bars, Clip, Bars}));
-    Shot(QStringLiteral("normal-playing"));
+    ShotWhilePlaying(m, QStringLiteral("normal-playing"));
     const auto pictureCentre = [&] { return m.Probe.video()->mapToGlobal(m.Probe.video()->rect().center()); };
     const QRect fullSurface(QPoint(0, 0), ScreenRect().size());
 
@@ -569,7 +583,7 @@ void TestTracoraModes::realDoubleClicksOnThePlayingPicture()
     QVERIFY(RealClick(m.MaxButtonCentre()));
     QVERIFY(m.WaitGeometry(ScreenRect()));
     QCOMPARE(m.Probe.status()->WindowFull, 1);
-    Shot(QStringLiteral("window-full-screen-playing"));
+    ShotWhilePlaying(m, QStringLiteral("window-full-screen-playing"));
 
     QVERIFY(RealDoubleClick(pictureCentre()));
     QTRY_VERIFY_WITH_TIMEOUT(VideoFullScreen, GeometryTimeoutMs);
@@ -578,14 +592,14 @@ void TestTracoraModes::realDoubleClicksOnThePlayingPicture()
     QVERIFY(m.WaitGeometry(ScreenRect()));
     QTRY_COMPARE_WITH_TIMEOUT(m.Probe.video()->geometry(), fullSurface, GeometryTimeoutMs);
     QCOMPARE(m.Probe.wrapper()->GetState(), Playing);
-    Shot(QStringLiteral("video-full-screen-playing"));
+    ShotWhilePlaying(m, QStringLiteral("video-full-screen-playing"));
 
     QVERIFY(RealDoubleClick(pictureCentre()));
     QTRY_VERIFY_WITH_TIMEOUT(!VideoFullScreen, GeometryTimeoutMs);
     QVERIFY(m.WaitGeometry(normal));
     QCOMPARE(m.Probe.status()->WindowFull, 0);
     QTRY_COMPARE_WITH_TIMEOUT(m.Probe.video()->geometry(), QRect(5, 55, 640, 360), GeometryTimeoutMs);
-    Shot(QStringLiteral("normal-again"));
+    ShotWhilePlaying(m, QStringLiteral("normal-again"));
 }
 
 void TestTracoraModes::realDragMovesAndResizesOnlyInTheNormalWindow()
@@ -593,6 +607,10 @@ void TestTracoraModes::realDragMovesAndResizesOnlyInTheNormalWindow()
     ModeWindow m;
     QVERIFY(m.Exposed);
     const QRect start = m.Window.frameGeometry();
+    // The window manager keeps the window where the program centred it, and frameless.
+    const QRect screen = ScreenRect();
+    QCOMPARE(start, QRect((screen.width() - 955) / 2, (screen.height() - 670) / 2, 955, 670));
+    QCOMPARE(m.Window.geometry(), start);
 
     // The middle of the title band carries the window with the pointer.
     const QPoint grip = m.Global(150, 25);
