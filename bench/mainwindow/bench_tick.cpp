@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <dlfcn.h>
 #include <time.h>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -53,6 +54,7 @@ struct Foreign
     int Posts = 0;
 };
 thread_local bool InTick = false;
+FILE *Errors = stderr; // see QuietStderr
 Foreign Spent;
 
 qint64 NowNs()
@@ -67,7 +69,7 @@ template<typename F> F Next(const char *symbol)
     static_assert(sizeof(F) == sizeof(void *));
     void *real = dlsym(RTLD_NEXT, symbol);
     if (!real) {
-        std::fprintf(stderr, "bench_tick: %s not found\n", symbol);
+        std::fprintf(Errors, "bench_tick: %s not found\n", symbol);
         std::abort();
     }
     F function;
@@ -115,7 +117,22 @@ void DropDebug(QtMsgType type, const QMessageLogContext &, const QString &messag
 {
     if (type == QtDebugMsg || type == QtInfoMsg || message.contains(QLatin1String("OpenGL")))
         return;
-    std::fprintf(stderr, "%s\n", qPrintable(message));
+    std::fprintf(Errors, "%s\n", qPrintable(message));
+}
+
+// The engine and the web engine write their own diagnostics to stderr; they
+// go to /dev/null, and this program's own messages to the real stderr.
+void QuietStderr()
+{
+    std::fflush(stderr);
+    const int real = dup(STDERR_FILENO);
+    const int quiet = open("/dev/null", O_WRONLY);
+    if (real < 0 || quiet < 0)
+        return;
+    dup2(quiet, STDERR_FILENO);
+    close(quiet);
+    Errors = fdopen(real, "w");
+    setvbuf(Errors, nullptr, _IOLBF, 0);
 }
 
 } // namespace
@@ -169,6 +186,7 @@ int main(int argc, char **argv)
     if (getuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     qputenv("ALSA_CONFIG_PATH", VIALUMO_TESTDATA_DIR "/alsa-null.conf");
+    QuietStderr();
     Tracora::PrepareApplication();
     QApplication app(argc, argv);
     qInstallMessageHandler(DropDebug);
@@ -182,7 +200,7 @@ int main(int argc, char **argv)
     TracoraProbe probe(window);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) {
-        std::fprintf(stderr, "bench_tick: the window was never shown\n");
+        std::fprintf(Errors, "bench_tick: the window was never shown\n");
         return 1;
     }
     const QStringList log = DriveLog(60);
@@ -200,7 +218,7 @@ int main(int argc, char **argv)
         }, 20000);
         probe.updateTimer()->stop();
         if (!playing || probe.status()->PlayStatus != 1 || probe.gps()->GetGpsDataCount() == 0) {
-            std::fprintf(stderr, "bench_tick: the recording did not play on the online map\n");
+            std::fprintf(Errors, "bench_tick: the recording did not play on the online map\n");
             return 1;
         }
         probe.updateUIData(); // the face turns to Pause once per play: not a steady tick
@@ -239,7 +257,7 @@ int main(int argc, char **argv)
         QTest::qWait(50);
     }
     if (whole.empty()) {
-        std::fprintf(stderr, "bench_tick: no complete tick was measured\n");
+        std::fprintf(Errors, "bench_tick: no complete tick was measured\n");
         return 1;
     }
 
