@@ -207,7 +207,10 @@ void Tracora::SetUpListTable(QTableWidget *table)
 {
     for (int row = 0; row < ListTableRows; ++row)
         table->setRowHeight(row, TableRowHeight);
-    for (int column = 0; column < TableColumns - 1; ++column)
+    // The last column too: a stretched last section never gets narrower than
+    // its width before stretching (Qt's default of 100), and 3 x 80 + 100 does
+    // not fit the table, whose horizontal scroll bar would then cover its last row.
+    for (int column = 0; column < TableColumns; ++column)
         table->setColumnWidth(column, TableColumnWidth);
     table->horizontalHeader()->setStretchLastSection(true);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);

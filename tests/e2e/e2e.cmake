@@ -1,0 +1,20 @@
+# End-to-end test of the built program: a private Xvfb, a sample drive imported
+# through the real file dialog, and the window checked from screen grabs and the
+# map pages' console output. Its grabs are kept in <build>/e2e-output.
+find_package(Python3 COMPONENTS Interpreter)
+find_program(VIALUMO_XVFB Xvfb)
+find_program(VIALUMO_XDOTOOL xdotool)
+if(Python3_Interpreter_FOUND AND VIALUMO_XVFB AND VIALUMO_XDOTOOL AND EXISTS /usr/bin/import)
+  add_test(NAME e2e_vialumo
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/e2e_vialumo.py
+            --program $<TARGET_FILE:vialumo>
+            --images ${VIALUMO_DEPLOY_DIR}/images
+            --alsa-config ${VIALUMO_TESTDATA_DIR}/alsa-null.conf
+            --sample-tool ${CMAKE_SOURCE_DIR}/tools/make-sample-drive
+            --output ${CMAKE_BINARY_DIR}/e2e-output)
+  # Its own X server: it needs no lock on the shared one, but takes both cores
+  # for a while, so it runs alone.
+  set_tests_properties(e2e_vialumo PROPERTIES LABELS "e2e" TIMEOUT 900 RUN_SERIAL TRUE)
+else()
+  message(STATUS "e2e_vialumo not registered: it needs python3, Xvfb, xdotool and ImageMagick's import")
+endif()
