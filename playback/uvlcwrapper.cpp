@@ -44,6 +44,13 @@ UVlcWrapper::UVlcWrapper(QObject *parent)
 UVlcWrapper::UVlcWrapper(const QStringList &EngineArguments, QObject *parent)
     : QObject(parent)
 {
+    // Loading the engine's plug-ins takes a good part of the program's start;
+    // it runs beside the building of the window instead of before it.
+    EngineStart = std::async(std::launch::async, &UVlcWrapper::StartEngine, EngineArguments);
+}
+
+UVlcWrapper::EngineHandles UVlcWrapper::StartEngine(const QStringList &EngineArguments)
+{
     QByteArrayList encoded;
     encoded.reserve(EngineArguments.size());
     for (const QString &argument : EngineArguments)
@@ -53,25 +60,40 @@ UVlcWrapper::UVlcWrapper(const QStringList &EngineArguments, QObject *parent)
     for (const QByteArray &argument : std::as_const(encoded))
         argv.push_back(argument.constData());
 
-    VlcInstance = libvlc_new(int(argv.size()), argv.data());
-    if (!VlcInstance) {
-        qWarning("UVlcWrapper: the video engine did not start (%s); playback is disabled",
-                 EngineError());
-        return;
+    EngineHandles engine;
+    engine.Instance = libvlc_new(int(argv.size()), argv.data());
+    if (!engine.Instance) {
+        // The engine's error text belongs to this thread: take it along.
+        engine.Failure = QByteArray("the video engine did not start (") + EngineError() + ")";
+        return engine;
     }
-    VlcPlayer = libvlc_media_player_new(VlcInstance);
-    if (!VlcPlayer) {
-        qWarning("UVlcWrapper: the video engine has no player (%s); playback is disabled",
-                 EngineError());
+    engine.Player = libvlc_media_player_new(engine.Instance);
+    if (!engine.Player) {
+        engine.Failure = QByteArray("the video engine has no player (") + EngineError() + ")";
         // An instance without a player is of no use to anybody.
-        libvlc_release(VlcInstance);
-        VlcInstance = nullptr;
+        libvlc_release(engine.Instance);
+        engine.Instance = nullptr;
     }
+    return engine;
+}
+
+bool UVlcWrapper::Engine()
+{
+    if (EngineStart.valid()) {
+        EngineHandles engine = EngineStart.get();
+        VlcInstance = engine.Instance;
+        VlcPlayer = engine.Player;
+        if (!VlcPlayer)
+            qWarning("UVlcWrapper: %s; playback is disabled", engine.Failure.constData());
+        else if (VideoSurface)
+            ShowVideoIn(VideoSurface);
+    }
+    return VlcPlayer != nullptr;
 }
 
 UVlcWrapper::~UVlcWrapper()
 {
-    if (VlcPlayer) {
+    if (Engine()) {
         libvlc_media_player_stop(VlcPlayer);
         libvlc_media_player_release(VlcPlayer);
         VlcPlayer = nullptr;
@@ -89,7 +111,7 @@ UVlcWrapper::~UVlcWrapper()
 
 void UVlcWrapper::SetVideoWindow(QWidget *window)
 {
-    if (!VlcPlayer || !window)
+    if (!window)
         return;
     // Only an X11 window id means anything to the engine; any other handle would be
     // taken for a foreign X window and fail inside the engine's own threads.
@@ -99,6 +121,15 @@ void UVlcWrapper::SetVideoWindow(QWidget *window)
                  qPrintable(QGuiApplication::platformName()));
         return;
     }
+    // Made native here, on the GUI thread; handed over once the engine is up.
+    window->winId();
+    VideoSurface = window;
+    if (!EngineStart.valid() && VlcPlayer)
+        ShowVideoIn(window);
+}
+
+void UVlcWrapper::ShowVideoIn(QWidget *window)
+{
     libvlc_media_player_set_xwindow(VlcPlayer, uint32_t(window->winId()));
     // libvlc takes X11 mouse and key input over its video window unless told not to;
     // the surface needs its double-clicks.
@@ -116,22 +147,22 @@ int UVlcWrapper::GetState()
 
 qint64 UVlcWrapper::GetTime()
 {
-    return VlcPlayer ? qint64(libvlc_media_player_get_time(VlcPlayer)) : kNoTime;
+    return Engine() ? qint64(libvlc_media_player_get_time(VlcPlayer)) : kNoTime;
 }
 
 qint64 UVlcWrapper::GetLength()
 {
-    return VlcPlayer ? qint64(libvlc_media_player_get_length(VlcPlayer)) : kNoTime;
+    return Engine() ? qint64(libvlc_media_player_get_length(VlcPlayer)) : kNoTime;
 }
 
 int UVlcWrapper::GetVolume()
 {
-    return VlcPlayer ? libvlc_audio_get_volume(VlcPlayer) : kNoVolume;
+    return Engine() ? libvlc_audio_get_volume(VlcPlayer) : kNoVolume;
 }
 
 void UVlcWrapper::ToggleFullScreen()
 {
-    if (VlcPlayer)
+    if (Engine())
         libvlc_toggle_fullscreen(VlcPlayer);
 }
 
@@ -150,7 +181,7 @@ int UVlcWrapper::PlayAtIndex()
 {
     if (CurrentIndex < 0 || CurrentIndex >= PlayList.size())
         return -1;
-    if (!VlcPlayer)
+    if (!Engine())
         return -1;
 
     libvlc_media_t *media =
@@ -172,14 +203,18 @@ int UVlcWrapper::PlayAtIndex()
 
 void UVlcWrapper::Pause()
 {
-    if (VlcPlayer)
+    if (Engine())
         libvlc_media_player_pause(VlcPlayer);
 }
 
 void UVlcWrapper::Stop()
 {
-    if (VlcPlayer)
-        libvlc_media_player_stop(VlcPlayer);
+    if (!Engine())
+        return;
+    libvlc_media_player_stop(VlcPlayer);
+    // The engine's picture window is gone; the surface shows its own face again.
+    if (VideoSurface)
+        VideoSurface->update();
 }
 
 int UVlcWrapper::PlayNext()
@@ -231,13 +266,13 @@ int UVlcWrapper::RemoveMedia(int Index)
 
 int UVlcWrapper::SetVolume(int volume)
 {
-    if (!VlcPlayer)
+    if (!Engine())
         return -1;
     return libvlc_audio_set_volume(VlcPlayer, volume) == 0 ? 0 : -1;
 }
 
 void UVlcWrapper::SetPosition(int pos)
 {
-    if (VlcPlayer)
+    if (Engine())
         libvlc_media_player_set_position(VlcPlayer, pos / kPositionScale);
 }

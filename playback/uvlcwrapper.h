@@ -2,7 +2,10 @@
 #define UVLCWRAPPER_H
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
+
+#include <future>
 
 struct libvlc_instance_t;
 struct libvlc_media_player_t;
@@ -44,6 +47,20 @@ protected:
     UVlcWrapper(const QStringList &EngineArguments, QObject *parent);
 
 private:
+    struct EngineHandles
+    {
+        libvlc_instance_t *Instance = nullptr;
+        libvlc_media_player_t *Player = nullptr;
+        QByteArray Failure;
+    };
+    static EngineHandles StartEngine(const QStringList &EngineArguments);
+    // Waits for the engine started by the constructor, once; true while there is a player.
+    bool Engine();
+    void ShowVideoIn(QWidget *window);
+
+    // The engine starts on a worker thread while the window is built and shown.
+    std::future<EngineHandles> EngineStart;
+    QPointer<QWidget> VideoSurface;
     libvlc_instance_t *VlcInstance = nullptr;
     libvlc_media_player_t *VlcPlayer = nullptr;
     libvlc_media_t *VlcMedia = nullptr;
