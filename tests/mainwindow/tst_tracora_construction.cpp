@@ -246,6 +246,12 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
 
+        // The four columns fit the table: no scroll bar hides its last row.
+        for (QTableWidget *table : {probe.left(), probe.right()}) {
+            QVERIFY(!table->horizontalScrollBar()->isVisible());
+            QCOMPARE(table->horizontalHeader()->length(), table->viewport()->width());
+        }
+
         // The play button flips its face even with nothing to play.
         QTest::mouseClick(probe.play(), Qt::LeftButton);
         QCOMPARE(probe.playButtonState(), 0);

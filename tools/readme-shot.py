@@ -1,0 +1,145 @@
+#!/usr/bin/env python3
+"""Takes the README's picture of the player at work: the sample drive imported
+through the real dialog and its first recording playing with the map.
+
+This machine has no network, so the map's tiles come from a local stand-in:
+an HTTPS server on 127.0.0.1:443 that answers every tile request with one
+plain street-grid tile, and the program alone is given a hosts file that
+names it as the tile server. Everything else is the real program and the real map page.
+
+    tools/readme-shot.py OUT.png        (needs root for port 443, runs its own Xvfb)
+"""
+import http.server
+import os
+import ssl
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+DEPLOY = os.path.join(ROOT, "build", "deploy")
+SAMPLE = os.path.join(ROOT, "sample")
+IMPORT_BUTTON = (204, 647)
+FIRST_ROW = (60, 528)
+
+
+def sh(*cmd, **kw):
+    return subprocess.run(cmd, check=True, **kw)
+
+
+def make_tile(path):
+    # A light street grid: the map page darkens its tiles for the player's look.
+    sh("/usr/bin/convert", "-size", "256x256", "xc:#e9e5dc",
+       "-stroke", "#ffffff", "-strokewidth", "9",
+       "-draw", "line 0,64 256,64", "-draw", "line 0,192 256,192",
+       "-draw", "line 64,0 64,256", "-draw", "line 192,0 192,256",
+       "-stroke", "#f6d38a", "-strokewidth", "14", "-draw", "line 0,128 256,128",
+       "-fill", "#c8dfb0", "-stroke", "none", "-draw", "rectangle 80,80 176,112",
+       path)
+
+
+def serve_tiles(workdir):
+    tile = os.path.join(workdir, "tile.png")
+    make_tile(tile)
+    key, cert = os.path.join(workdir, "key.pem"), os.path.join(workdir, "cert.pem")
+    sh("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+       "-subj", "/CN=tile.openstreetmap.org", "-keyout", key, "-out", cert,
+       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    data = open(tile, "rb").read()
+
+    class Tiles(http.server.BaseHTTPRequestHandler):
+        def do_GET(self):
+            self.send_response(200)
+            self.send_header("Content-Type", "image/png")
+            self.send_header("Content-Length", str(len(data)))
+            self.end_headers()
+            self.wfile.write(data)
+
+        def log_message(self, *args):
+            if os.environ.get("READMESHOT_TRACE"):
+                sys.stderr.write("tile server: %s\n" % (args,))
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 443), Tiles)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def window():
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Vialumo$"],
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout.split()
+    return out[-1] if out else None
+
+
+def geometry(wid):
+    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid],
+                         stdout=subprocess.PIPE, text=True, check=True).stdout
+    values = dict(line.split("=") for line in out.split())
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def wait(what, predicate, limit=60):
+    end = time.time() + limit
+    while time.time() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.2)
+    sys.exit("readme-shot: gave up waiting for " + what)
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    out = os.path.abspath(sys.argv[1])
+    if "DISPLAY" not in os.environ or not os.environ.get("INSIDE_XVFB"):
+        os.environ["INSIDE_XVFB"] = "1"
+        os.execv(os.path.join(ROOT, "tools", "with-xvfb.sh"),
+                 ["with-xvfb.sh", sys.executable, os.path.abspath(__file__), out])
+    if not os.path.isdir(os.path.join(SAMPLE, "DCIM")):
+        sh(os.path.join(ROOT, "tools", "make-sample-drive"), SAMPLE)
+
+    with tempfile.TemporaryDirectory() as workdir:
+        server = serve_tiles(workdir)
+        # The program alone sees a hosts file that sends the tile server's
+        # name to the stand-in (a private mount namespace; needs root).
+        hosts = os.path.join(workdir, "hosts")
+        with open(hosts, "w") as f:
+            f.write(open("/etc/hosts").read() + "\n127.0.0.1 tile.openstreetmap.org\n")
+        env = dict(os.environ, QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --ignore-certificate-errors")
+        app = subprocess.Popen(
+            ["unshare", "--mount", "sh", "-c", 'mount --bind "$0" /etc/hosts && exec ./vialumo', hosts],
+            cwd=DEPLOY, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            wid = wait("the window", window)
+            time.sleep(3)
+            x, y, w, h = geometry(wid)
+            sh("xdotool", "mousemove", str(x + IMPORT_BUTTON[0]), str(y + IMPORT_BUTTON[1]), "click", "1")
+            wait("the dialog", lambda: subprocess.run(
+                ["xdotool", "search", "--onlyvisible", "--name", "^Open Files$"],
+                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout.strip())
+            time.sleep(0.5)
+            sh("xdotool", "type", "--delay", "15", os.path.join(SAMPLE, "DCIM", "100CLIP"))
+            sh("xdotool", "key", "Return")
+            time.sleep(1)
+            names = sorted(n for n in os.listdir(os.path.join(SAMPLE, "DCIM", "100CLIP")) if n.endswith(".MOV"))
+            sh("xdotool", "type", "--delay", "15", " ".join('"%s"' % n for n in names))
+            sh("xdotool", "key", "Return")
+            time.sleep(2)
+            sh("xdotool", "mousemove", str(x + FIRST_ROW[0]), str(y + FIRST_ROW[1]),
+               "click", "--repeat", "2", "--delay", "80", "1")
+            time.sleep(7.5)
+            sh("/usr/bin/import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", out)
+            print("saved", out)
+        finally:
+            app.terminate()
+            app.wait(10)
+            server.shutdown()
+
+
+if __name__ == "__main__":
+    main()
