@@ -2,6 +2,7 @@
 #include "tracora_state.h"
 
 #include <QDir>
+#include <QOpenGLWidget>
 #include <QGraphicsView>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -49,14 +50,7 @@ void Tracora::PrepareApplication()
             || qgetenv("XDG_SESSION_TYPE") == "wayland")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
-    // The web view is composed into the window with OpenGL. The video surface
-    // is a native child window (libvlc draws into it) and is flushed with the
-    // same compositor, so it must be an OpenGL surface too, or it stays
-    // unpainted until a video covers it.
-    if (qEnvironmentVariableIsEmpty("QT_WIDGETS_RHI")) {
-        qputenv("QT_WIDGETS_RHI", "1");
-        qputenv("QT_WIDGETS_RHI_BACKEND", "opengl");
-    }
+    // The web view is composed into the window with OpenGL.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // Only the video surface needs a native window of its own.
     QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
@@ -188,6 +182,13 @@ void Tracora::BuildWidgetTree()
     VideoWindow = new UDoubleClickedWidget(this);
     VideoWindow->setObjectName(QStringLiteral("VideoWindow"));
     VideoWindow->setWindowFlags(Qt::FramelessWindowHint);
+    // The web view makes the window compose itself with OpenGL, and the video
+    // surface, a native child window, is flushed by the same compositor: its
+    // window must be an OpenGL surface too, or its face is never drawn. An
+    // OpenGL child (never shown) is what makes Qt create it so.
+    auto *surfaceKind = new QOpenGLWidget(VideoWindow);
+    surfaceKind->setGeometry(0, 0, 0, 0);
+    surfaceKind->hide();
 
     GpsLog = new GpsLogData;
     Status = new DisplayWindowStatus;
