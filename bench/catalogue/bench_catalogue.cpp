@@ -3,21 +3,19 @@
 // and compares the time with merely looking at each video and reading each
 // log's lines. Target: at most 100 ms for the whole import.
 
+#include "benchsupport.h"
 #include "catalogue/uvideoandgpsfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 #include <fcntl.h>
-#include <vector>
 
 namespace {
 
@@ -25,30 +23,6 @@ constexpr int Recordings = 1000;
 constexpr int LogLines = 60;
 constexpr int Runs = 7;
 constexpr double TargetMs = 100.0;
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template<typename F> double Milliseconds(F work)
-{
-    std::vector<double> ms;
-    for (int run = 0; run < Runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    return Median(ms);
-}
-
-void DropDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-}
 
 } // namespace
 
@@ -96,10 +70,10 @@ int main(int argc, char **argv)
         }
     };
 
-    qInstallMessageHandler(DropDebug);
+    qInstallMessageHandler(benchsupport::DropDebug);
     openAndRead(); // warm the page cache
-    const double baselineMs = Milliseconds(openAndRead);
-    const double droppedMs = Milliseconds(import);
+    const double baselineMs = benchsupport::MedianMs(Runs, openAndRead);
+    const double droppedMs = benchsupport::MedianMs(Runs, import);
 
     // The traces as Qt writes them, to a stream nobody reads.
     qInstallMessageHandler(nullptr);
@@ -107,7 +81,7 @@ int main(int argc, char **argv)
     const int savedStderr = dup(STDERR_FILENO);
     const int devNull = open("/dev/null", O_WRONLY);
     dup2(devNull, STDERR_FILENO);
-    const double tracedMs = Milliseconds(import);
+    const double tracedMs = benchsupport::MedianMs(Runs, import);
     std::fflush(stderr);
     dup2(savedStderr, STDERR_FILENO);
     close(devNull);

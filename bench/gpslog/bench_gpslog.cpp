@@ -2,17 +2,15 @@
 // the cost per line with merely reading the same file's lines through
 // QTextStream. Target: at most 3 times the bare read.
 
+#include "benchsupport.h"
 #include "gpslog/gpslogdata.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -53,22 +51,9 @@ QByteArray DayLog(bool AlwaysMoving)
     return log;
 }
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 template<typename F> double NsPerLine(F work)
 {
-    std::vector<double> ns;
-    for (int run = 0; run < Runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        ns.push_back(double(timer.nsecsElapsed()) / LogLines);
-    }
-    return Median(ns);
+    return benchsupport::MedianMs(Runs, work) * 1e6 / LogLines;
 }
 
 // Each line as a QString of its own, the way a line loop is usually written.
@@ -98,18 +83,12 @@ qsizetype BareReadLineInto(const QString &path)
     return chars;
 }
 
-void DropDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    qInstallMessageHandler(DropDebug); // "addend" once per load
+    qInstallMessageHandler(benchsupport::DropDebug); // "addend" once per load
     QTemporaryDir dir;
     const QString path = dir.filePath("gps0001.log");
     const QString movingPath = dir.filePath("gps0002.log");

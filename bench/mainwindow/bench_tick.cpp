@@ -11,25 +11,23 @@
 //
 // Each tick starts from a settled window, as a tick of the 250 ms timer does.
 
+#include "benchsupport.h"
 #include "mapfixture.h"
 #include "tracoraprobe.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QTest>
 
 #include <vlc/vlc.h>
 
-#include <algorithm>
 #include <cstring>
 #include <cstdio>
 #include <dlfcn.h>
 #include <time.h>
-#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
+using namespace benchsupport;
 using namespace mapfixture;
 
 namespace {
@@ -54,7 +52,6 @@ struct Foreign
     int Posts = 0;
 };
 thread_local bool InTick = false;
-FILE *Errors = stderr; // see QuietStderr
 Foreign Spent;
 
 qint64 NowNs()
@@ -95,44 +92,6 @@ template<typename F> auto Timed(qint64 &ns, int &calls, F call)
         }
     } add{ns, calls, start};
     return call();
-}
-
-double Median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0.0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template<typename F> double Ms(F work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-void DropDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg || message.contains(QLatin1String("OpenGL")))
-        return;
-    std::fprintf(Errors, "%s\n", qPrintable(message));
-}
-
-// The engine and the web engine write their own diagnostics to stderr; they
-// go to /dev/null, and this program's own messages to the real stderr.
-void QuietStderr()
-{
-    std::fflush(stderr);
-    const int real = dup(STDERR_FILENO);
-    const int quiet = open("/dev/null", O_WRONLY);
-    if (real < 0 || quiet < 0)
-        return;
-    dup2(quiet, STDERR_FILENO);
-    close(quiet);
-    Errors = fdopen(real, "w");
-    setvbuf(Errors, nullptr, _IOLBF, 0);
 }
 
 } // namespace
@@ -179,23 +138,14 @@ void QWebEnginePage::runJavaScript(const QString &scriptSource, quint32 worldId,
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-    if (getuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("ALSA_CONFIG_PATH", VIALUMO_TESTDATA_DIR "/alsa-null.conf");
-    QuietStderr();
+    PrepareWindowRun(VIALUMO_TESTDATA_DIR "/alsa-null.conf");
     Tracora::PrepareApplication();
     QApplication app(argc, argv);
-    qInstallMessageHandler(DropDebug);
+    qInstallMessageHandler(DropChatter);
 
     Workspace space(OnlineMap::Online);
     Tracora window;
-    QFile style(QStringLiteral(":/qss/Tracora.qss"));
-    style.open(QFile::ReadOnly);
-    window.setStyleSheet(QString::fromUtf8(style.readAll()));
+    window.setStyleSheet(ProgramStyle());
     window.setObjectName(QStringLiteral("Tracora"));
     TracoraProbe probe(window);
     window.show();

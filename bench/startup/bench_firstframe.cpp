@@ -8,25 +8,23 @@
 // engine alone playing the same clip into a plain native widget, from
 // libvlc_media_player_play to the same criterion.
 
+#include "benchsupport.h"
 #include "mapfixture.h"
 #include "tracoraprobe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QScreen>
 #include <QSet>
 #include <QTest>
 
 #include <vlc/vlc.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
+using namespace benchsupport;
 using namespace mapfixture;
 
 namespace {
@@ -46,35 +44,6 @@ constexpr int SampleStep = 4;
 const QString Clip = QStringLiteral(VIALUMO_TESTDATA_DIR "/clip3s.MOV");
 // The engine's start arguments, as the player passes them.
 const char *const EngineArguments[] = {"-I", "dummy", "--ignore-config", "--plugin-path=./plugins"};
-FILE *Errors = stderr; // see QuietStderr
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-void DropDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg || message.contains(QLatin1String("OpenGL")))
-        return;
-    std::fprintf(Errors, "%s\n", qPrintable(message));
-}
-
-// The engine and the web engine write their own diagnostics to stderr; they
-// go to /dev/null, and this program's own messages to the real stderr.
-void QuietStderr()
-{
-    std::fflush(stderr);
-    const int real = dup(STDERR_FILENO);
-    const int quiet = open("/dev/null", O_WRONLY);
-    if (real < 0 || quiet < 0)
-        return;
-    dup2(quiet, STDERR_FILENO);
-    close(quiet);
-    Errors = fdopen(real, "w");
-    setvbuf(Errors, nullptr, _IOLBF, 0);
-}
 
 QImage Grab(QWidget *surface)
 {
@@ -159,21 +128,14 @@ FirstFrame Watch(QWidget *surface, const QImage &before, const std::function<voi
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-    if (getuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("ALSA_CONFIG_PATH", VIALUMO_TESTDATA_DIR "/alsa-null.conf");
-    QuietStderr();
+    PrepareWindowRun(VIALUMO_TESTDATA_DIR "/alsa-null.conf");
     Tracora::PrepareApplication();
     QApplication app(argc, argv);
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         std::fprintf(Errors, "bench_firstframe: needs an X server\n");
         return 1;
     }
-    qInstallMessageHandler(DropDebug);
+    qInstallMessageHandler(DropChatter);
 
     // The player: one recording without a log, one whose map is offline.
     Workspace space(OnlineMap::Offline);
@@ -181,9 +143,7 @@ int main(int argc, char **argv)
     const QString notExist = space.AddRecording(1, Clip, nullptr);
     const QString available = space.AddRecording(2, Clip, &log);
     Tracora window;
-    QFile style(QStringLiteral(":/qss/Tracora.qss"));
-    style.open(QFile::ReadOnly);
-    window.setStyleSheet(QString::fromUtf8(style.readAll()));
+    window.setStyleSheet(ProgramStyle());
     window.setObjectName(QStringLiteral("Tracora"));
     TracoraProbe probe(window);
     probe.files()->AddVideoAndGpsfiles({notExist, available});

@@ -18,7 +18,7 @@ add_dependencies(bench_startup vialumo startup_bare_window)
 # alone playing into a plain native widget.
 add_executable(bench_firstframe ${CMAKE_CURRENT_LIST_DIR}/bench_firstframe.cpp)
 target_compile_options(bench_firstframe PRIVATE ${VIALUMO_WARNINGS})
-target_include_directories(bench_firstframe PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+target_include_directories(bench_firstframe PRIVATE ${CMAKE_SOURCE_DIR}/bench/support ${CMAKE_SOURCE_DIR}/tests/support)
 target_compile_definitions(bench_firstframe PRIVATE VIALUMO_TESTDATA_DIR="${CMAKE_BINARY_DIR}/testdata")
 target_link_libraries(bench_firstframe PRIVATE vialumo_ui Qt6::Test)
 if(TARGET vialumo_testdata)

@@ -5,16 +5,14 @@
 // X server, repainted on screen (paint plus flush to the window).
 // Target: a speedometer paint of at most 0.5 ms.
 
+#include "benchsupport.h"
 #include "widgets/uspeedmeter.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -26,27 +24,19 @@ constexpr int Paints = 3000;
 constexpr int WarmUp = 200;
 constexpr double TargetMs = 0.5;
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // Median of single paints, the speed moving across the dial between them so
 // that the needle is never drawn twice at one angle in a row.
 template<typename F> double PaintMs(F paint)
 {
     std::vector<double> ms;
     ms.reserve(Paints);
-    QElapsedTimer timer;
     for (int n = 0; n < WarmUp + Paints; ++n) {
         const double speed = (n * 7) % 241;
-        timer.start();
-        paint(speed);
+        const double paintMs = benchsupport::Ms([&] { paint(speed); });
         if (n >= WarmUp)
-            ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+            ms.push_back(paintMs);
     }
-    return Median(ms);
+    return benchsupport::Median(ms);
 }
 
 } // namespace
@@ -57,12 +47,11 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
     QApplication app(argc, argv);
 
-    QFile styleFile(QStringLiteral(":/qss/Tracora.qss"));
-    if (!styleFile.open(QFile::ReadOnly)) {
+    const QString style = benchsupport::ProgramStyle();
+    if (style.isEmpty()) {
         std::fprintf(stderr, "bench_speedometer: no style sheet in the resource bundle\n");
         return 1;
     }
-    const QString style = QString::fromUtf8(styleFile.readAll());
 
     // Each in a top-level holder of its own carrying the program's style
     // sheet, as the main window carries it for its children.
