@@ -1,10 +1,30 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite headless.
+# Installs what is missing, builds, and runs the whole test suite headless:
+# first built with AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-asan), then the normal build (build). Fails if either run fails.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 ./tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIALUMO_SANITIZE=ON -DVIALUMO_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$(nproc)"
 
-exec tools/with-xvfb.sh ctest --test-dir build --output-on-failure -j2 "$@"
+echo "=== Test suite under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan)"
+sanitized=0
+( . tools/sanitizers/env.sh
+  exec tools/with-xvfb.sh ctest --test-dir build-asan --output-on-failure -j2 "$@" ) || sanitized=$?
+
+echo "=== Test suite (build)"
+normal=0
+tools/with-xvfb.sh ctest --test-dir build --output-on-failure -j2 "$@" || normal=$?
+
+if [ "$sanitized" -ne 0 ]; then
+  echo
+  echo "The following tests FAILED under the sanitizers (build-asan):"
+  sed 's/^\([0-9]*\):\(.*\)/\t\1 - \2/' build-asan/Testing/Temporary/LastTestsFailed.log 2>/dev/null || true
+  echo "Errors while running CTest"
+  exit "$sanitized"
+fi
+exit "$normal"

@@ -10,7 +10,7 @@ PACKAGES=(
   libjs-leaflet
   xvfb xauth xdotool imagemagick ffmpeg openbox
   clang libclang-rt-14-dev libbenchmark-dev
-  fonts-dejavu-core
+  fonts-dejavu-core desktop-file-utils x11-utils
 )
 
 missing=()
