@@ -3,6 +3,7 @@
 #include <QScrollBar>
 #include <QWebEngineProfile>
 
+#include "screenfaces.h"
 #include "tracoraprobe.h"
 
 namespace {
@@ -11,29 +12,6 @@ QRect Geometry(Tracora &w, const char *name)
 {
     auto *child = w.findChild<QWidget *>(QLatin1String(name));
     return child ? child->geometry() : QRect();
-}
-
-// How far apart two pictures are, compared at the button's size.
-int Difference(const QImage &a, const QImage &b, const QSize &size)
-{
-    const QImage x = a.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_ARGB32);
-    const QImage y = b.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_ARGB32);
-    qint64 sum = 0;
-    for (int row = 0; row < size.height(); ++row) {
-        for (int col = 0; col < size.width(); ++col) {
-            const QColor p = x.pixelColor(col, row), q = y.pixelColor(col, row);
-            sum += qAbs(p.red() - q.red()) + qAbs(p.green() - q.green()) + qAbs(p.blue() - q.blue());
-        }
-    }
-    return int(sum / (size.width() * size.height()));
-}
-
-QString AppStyleSheet()
-{
-    QFile file(QStringLiteral(":/qss/Tracora.qss"));
-    if (!file.open(QFile::ReadOnly))
-        return QString();
-    return QLatin1String(file.readAll());
 }
 
 const char *const WidgetNames[] = {
@@ -289,12 +267,8 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTest::qWait(500);
-        const QRect area(probe.video()->mapTo(&w, QPoint(0, 0)), probe.video()->size());
-        const QImage shot = w.screen()->grabWindow(w.winId(), area.x(), area.y(), area.width(), area.height()).toImage();
-        const QImage splash = QImage(QStringLiteral(":/images/Splash.png")).copy(0, 0, area.width(), area.height());
-        QCOMPARE(shot.size(), area.size());
-        QVERIFY2(Difference(shot, splash, QSize(64, 36)) < 40,
-                 qPrintable(QString::number(Difference(shot, splash, QSize(64, 36)))));
+        const int difference = SurfaceDifferenceFromSplash(&w, probe.video());
+        QVERIFY2(difference < 40, qPrintable(QString::number(difference)));
     }
 
     void renamedButtonDrawsTheOtherFace()

@@ -2,6 +2,7 @@
 #include <QProcess>
 
 #include "mapfixture.h"
+#include "screenfaces.h"
 #include "tracoraprobe.h"
 
 using namespace mapfixture;
@@ -218,9 +219,7 @@ private slots:
     void stoppedTickResetsTheDisplays()
     {
         PlaySession s;
-        QFile style(QStringLiteral(":/qss/Tracora.qss"));
-        QVERIFY(style.open(QFile::ReadOnly));
-        s.Window.setStyleSheet(QLatin1String(style.readAll()));
+        s.Window.setStyleSheet(AppStyleSheet());
         s.Probe.files()->AddVideoAndGpsfiles({s.Space.AddRecording(1, Clip, nullptr)});
         QVERIFY(s.PlayAndHoldTicks(0));
         s.Tick();
@@ -236,22 +235,8 @@ private slots:
         // The last picture goes with the engine's window: the surface shows
         // its splash again.
         QTest::qWait(500);
-        QWidget *video = s.Probe.video();
-        const QPoint at = video->mapTo(&s.Window, QPoint(0, 0));
-        const QImage shot = s.Window.screen()
-                                ->grabWindow(s.Window.winId(), at.x(), at.y(), video->width(), video->height())
-                                .toImage()
-                                .scaled(64, 36);
-        const QImage splash = QImage(QStringLiteral(":/images/Splash.png"))
-                                  .copy(QRect(QPoint(0, 0), video->size())).scaled(64, 36);
-        qint64 difference = 0;
-        for (int y = 0; y < 36; ++y) {
-            for (int x = 0; x < 64; ++x) {
-                const QColor a = shot.pixelColor(x, y), b = splash.pixelColor(x, y);
-                difference += qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
-            }
-        }
-        QVERIFY2(difference / (64 * 36) < 40, qPrintable(QString::number(difference / (64 * 36))));
+        const int difference = SurfaceDifferenceFromSplash(&s.Window, s.Probe.video());
+        QVERIFY2(difference < 40, qPrintable(QString::number(difference)));
     }
 
     void endedRecordingStartsTheNext()
