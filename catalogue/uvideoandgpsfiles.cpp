@@ -15,9 +15,6 @@ constexpr const char *GpsfilePathTrace = "GpsfilePath: ";
 constexpr int GpsfileNotExist = 0;
 constexpr int GpsfileUnavailable = 1;
 constexpr int GpsfileAvailable = 2;
-const QString NotExistWord = QStringLiteral("Not Exist");
-const QString UnavailableWord = QStringLiteral("Unavailable");
-const QString AvailableWord = QStringLiteral("Available");
 
 // A log is worth a map when more than this share of its lines has a fix.
 constexpr double AvailableShare = 0.2;
@@ -168,11 +165,11 @@ QString UVideoAndGpsfiles::GetGpsfileStatus(int Index) const
         return QString();
     switch (VideoAndGpsfileList.at(Index).GpsfileStatus) {
     case GpsfileAvailable:
-        return AvailableWord;
+        return GpsfileAvailableWord;
     case GpsfileUnavailable:
-        return UnavailableWord;
+        return GpsfileUnavailableWord;
     default:
-        return NotExistWord;
+        return GpsfileNotExistWord;
     }
 }
 

@@ -6,6 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+// The words GetGpsfileStatus() hands out for a recording's GPS log.
+inline constexpr QLatin1String GpsfileAvailableWord("Available");
+inline constexpr QLatin1String GpsfileUnavailableWord("Unavailable");
+inline constexpr QLatin1String GpsfileNotExistWord("Not Exist");
+
 // One imported recording: the video and where its GPS log is expected.
 struct VideoAndGpsfile
 {

@@ -229,7 +229,10 @@ void Tracora::ConnectSignals()
     connect(WindowClose, &QPushButton::clicked, this, &QWidget::close);
     connect(WindowMin, &QPushButton::clicked, this, &QWidget::showMinimized);
 
-    VlcWrapper->SetVideoWindow(VideoWindow);
+    // The engine draws only into X11 windows; elsewhere the surface is not
+    // made native, since its window would be of no use to the engine.
+    const QString platform = QGuiApplication::platformName();
+    VlcWrapper->SetVideoWindow(platform == QLatin1String("xcb") ? quintptr(VideoWindow->winId()) : 0, platform);
     VideoTimeSlider->setRange(0, 1000);
     VideoVolumnSlider->setRange(0, 100);
     VideoVolumnSlider->setValue(50);
@@ -239,6 +242,8 @@ void Tracora::ConnectSignals()
     connect(NotConnectedTimer, &QTimer::timeout, this, &Tracora::NotConnectedTimerHandler);
     connect(VideoPlay, &QPushButton::clicked, VlcWrapper, &UVlcWrapper::Pause);
     connect(VideoStop, &QPushButton::clicked, VlcWrapper, &UVlcWrapper::Stop);
+    // The engine's picture window is gone after a stop: the surface shows its own face again.
+    connect(VideoStop, &QPushButton::clicked, VideoWindow, qOverload<>(&QWidget::update));
     connect(VideoPre, &QPushButton::clicked, this, &Tracora::PlayPrevious);
     connect(VideoNext, &QPushButton::clicked, this, &Tracora::PlayNext);
     connect(MapView, &QWebEngineView::loadFinished, this, &Tracora::LoadedToPaly);

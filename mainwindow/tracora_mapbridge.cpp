@@ -11,6 +11,7 @@
 #include "catalogue/uvideoandgpsfiles.h"
 #include "gpslog/gpslogdata.h"
 #include "playback/uvlcwrapper.h"
+#include "widgets/udoubleclickedwidget.h"
 
 namespace {
 
@@ -38,10 +39,11 @@ void Tracora::LoadMapToPlay(int Index)
     // Whatever the map page still has to answer now belongs to an old choice.
     ++MapChoiceSerial;
     VlcWrapper->Stop();
+    VideoWindow->update(); // the engine's picture window has gone
     VlcWrapper->SetIndex(Index);
 
     const QString status = VideoFiles->GetGpsfileStatus(Index);
-    if (status == QLatin1String("Available")) {
+    if (status == GpsfileAvailableWord) {
         GpsTrackLoaded = false;
         Status->PlayStatus = 1;
         ShowMapPage(OnlineMapPage);
@@ -53,7 +55,7 @@ void Tracora::LoadMapToPlay(int Index)
     // A fallback timer left from an earlier choice of the online map would
     // later replace this page and start this recording again.
     NotConnectedTimer->stop();
-    if (status == QLatin1String("Not Exist")) {
+    if (status == GpsfileNotExistWord) {
         Status->PlayStatus = 2;
         ShowMapPage(NoGpsFilePage);
     } else {

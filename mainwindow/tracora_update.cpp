@@ -13,11 +13,6 @@
 
 namespace {
 
-// Engine media states the display acts on.
-constexpr int StatePlaying = 3;
-constexpr int StateStopped = 5;
-constexpr int StateEnded = 6;
-
 constexpr int SliderEnd = 1000;
 const QString StoppedTimeText = QStringLiteral("00:00:00/00:00:00");
 const QString PositionIndent(7, QLatin1Char(' '));
@@ -73,7 +68,7 @@ void Tracora::UpdateUIData()
 {
     const int state = VlcWrapper->GetState();
 
-    if (state == StateStopped) {
+    if (state == UVlcWrapper::StateStopped) {
         VideoTimeLabel->setText(StoppedTimeText);
         VideoTimeSlider->setValue(0);
         if (PlayButtonState != 1)
@@ -81,7 +76,7 @@ void Tracora::UpdateUIData()
         return;
     }
 
-    if (state == StateEnded) {
+    if (state == UVlcWrapper::StateEnded) {
         VideoTimeSlider->setValue(SliderEnd);
         if (PlayButtonState != 1)
             SwitchPlaybuttonAndPausebutton();
@@ -89,7 +84,7 @@ void Tracora::UpdateUIData()
         return;
     }
 
-    if (state != StatePlaying)
+    if (state != UVlcWrapper::StatePlaying)
         return;
 
     // libvlc's own mouse input is off for the video surface (set once when the

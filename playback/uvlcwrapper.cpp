@@ -3,8 +3,6 @@
 #include <QByteArrayList>
 #include <QDebug>
 #include <QDir>
-#include <QGuiApplication>
-#include <QWidget>
 
 #include <vlc/vlc.h>
 
@@ -24,6 +22,9 @@ const QStringList kEngineArguments = {
 // The position slider counts thousandths of the length.
 constexpr float kPositionScale = 1000.0f;
 
+// The only windowing platform whose windows the engine can draw into.
+const QString X11Platform = QStringLiteral("xcb");
+
 // What the accessors answer while there is no engine to ask.
 constexpr int kNoVolume = -1;
 constexpr qint64 kNoTime = -1;
@@ -33,6 +34,13 @@ const char *EngineError()
     const char *message = libvlc_errmsg();
     return message ? message : "no reason given";
 }
+
+static_assert(UVlcWrapper::StateIdle == int(libvlc_NothingSpecial) && UVlcWrapper::StateOpening == int(libvlc_Opening)
+                  && UVlcWrapper::StateBuffering == int(libvlc_Buffering)
+                  && UVlcWrapper::StatePlaying == int(libvlc_Playing) && UVlcWrapper::StatePaused == int(libvlc_Paused)
+                  && UVlcWrapper::StateStopped == int(libvlc_Stopped) && UVlcWrapper::StateEnded == int(libvlc_Ended)
+                  && UVlcWrapper::StateError == int(libvlc_Error),
+              "the engine's state numbers are the ones the callers test");
 
 } // namespace
 
@@ -85,8 +93,8 @@ bool UVlcWrapper::Engine()
         VlcPlayer = engine.Player;
         if (!VlcPlayer)
             qWarning("UVlcWrapper: %s; playback is disabled", engine.Failure.constData());
-        else if (VideoSurface)
-            ShowVideoIn(VideoSurface);
+        else if (VideoWindowId != 0)
+            ShowVideoIn(VideoWindowId);
     }
     return VlcPlayer != nullptr;
 }
@@ -109,28 +117,27 @@ UVlcWrapper::~UVlcWrapper()
     }
 }
 
-void UVlcWrapper::SetVideoWindow(QWidget *window)
+void UVlcWrapper::SetVideoWindow(quintptr WindowId, const QString &Platform)
 {
-    if (!window)
-        return;
     // Only an X11 window id means anything to the engine; any other handle would be
     // taken for a foreign X window and fail inside the engine's own threads.
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+    if (Platform != X11Platform) {
         qWarning("UVlcWrapper: the video surface is not an X11 window (platform %s); "
                  "the engine keeps its own output",
-                 qPrintable(QGuiApplication::platformName()));
+                 qPrintable(Platform));
         return;
     }
-    // Made native here, on the GUI thread; handed over once the engine is up.
-    window->winId();
-    VideoSurface = window;
+    if (WindowId == 0)
+        return;
+    VideoWindowId = WindowId;
+    // Handed over once the engine is up.
     if (!EngineStart.valid() && VlcPlayer)
-        ShowVideoIn(window);
+        ShowVideoIn(WindowId);
 }
 
-void UVlcWrapper::ShowVideoIn(QWidget *window)
+void UVlcWrapper::ShowVideoIn(quintptr WindowId)
 {
-    libvlc_media_player_set_xwindow(VlcPlayer, uint32_t(window->winId()));
+    libvlc_media_player_set_xwindow(VlcPlayer, uint32_t(WindowId));
     // libvlc takes X11 mouse and key input over its video window unless told not to;
     // the surface needs its double-clicks.
     libvlc_video_set_mouse_input(VlcPlayer, 0);
@@ -141,7 +148,7 @@ int UVlcWrapper::GetState()
 {
     // Before the first successful play there is no media to ask: that is idle.
     if (!VlcMedia)
-        return libvlc_NothingSpecial;
+        return StateIdle;
     return int(libvlc_media_get_state(VlcMedia));
 }
 
@@ -212,9 +219,6 @@ void UVlcWrapper::Stop()
     if (!Engine())
         return;
     libvlc_media_player_stop(VlcPlayer);
-    // The engine's picture window is gone; the surface shows its own face again.
-    if (VideoSurface)
-        VideoSurface->update();
 }
 
 int UVlcWrapper::PlayNext()

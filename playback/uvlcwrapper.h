@@ -2,7 +2,7 @@
 #define UVLCWRAPPER_H
 
 #include <QObject>
-#include <QPointer>
+#include <QString>
 #include <QStringList>
 
 #include <future>
@@ -10,7 +10,6 @@
 struct libvlc_instance_t;
 struct libvlc_media_player_t;
 struct libvlc_media_t;
-class QWidget;
 
 // The program's only contact with libvlc: one engine, one player, and the
 // play list of video paths with its current index.
@@ -18,10 +17,24 @@ class UVlcWrapper : public QObject
 {
     Q_OBJECT
 public:
+    // The engine's media states, as GetState() reports them.
+    enum EngineState : int {
+        StateIdle = 0,
+        StateOpening = 1,
+        StateBuffering = 2,
+        StatePlaying = 3,
+        StatePaused = 4,
+        StateStopped = 5,
+        StateEnded = 6,
+        StateError = 7,
+    };
+
     explicit UVlcWrapper(QObject *parent = nullptr);
     ~UVlcWrapper() override;
 
-    void SetVideoWindow(QWidget *window);
+    // The native window the engine draws into, and the windowing platform it
+    // belongs to ("xcb" is the only one the engine can draw into).
+    void SetVideoWindow(quintptr WindowId, const QString &Platform);
     int GetState();
     qint64 GetTime();
     qint64 GetLength();
@@ -56,11 +69,11 @@ private:
     static EngineHandles StartEngine(const QStringList &EngineArguments);
     // Waits for the engine started by the constructor, once; true while there is a player.
     bool Engine();
-    void ShowVideoIn(QWidget *window);
+    void ShowVideoIn(quintptr WindowId);
 
     // The engine starts on a worker thread while the window is built and shown.
     std::future<EngineHandles> EngineStart;
-    QPointer<QWidget> VideoSurface;
+    quintptr VideoWindowId = 0;
     libvlc_instance_t *VlcInstance = nullptr;
     libvlc_media_player_t *VlcPlayer = nullptr;
     libvlc_media_t *VlcMedia = nullptr;

@@ -32,7 +32,6 @@ using namespace mapfixture;
 
 namespace {
 
-constexpr int StatePlaying = 3;
 constexpr int Plays = 8;
 constexpr int SettleMs = 40;
 // Playing time kept clear at both ends of the clip, where the engine is
@@ -163,7 +162,7 @@ int main(int argc, char **argv)
     for (int play = 0; play < Plays; ++play) {
         probe.loadMapToPlay(0);
         const bool playing = QTest::qWaitFor([&] {
-            return engine->GetState() == StatePlaying && probe.updateTimer()->isActive()
+            return engine->GetState() == UVlcWrapper::StatePlaying && probe.updateTimer()->isActive()
                 && engine->GetTime() >= LeadInMs;
         }, 20000);
         probe.updateTimer()->stop();
@@ -175,7 +174,7 @@ int main(int argc, char **argv)
         QTest::qWait(SettleMs);
 
         const qint64 length = engine->GetLength();
-        while (engine->GetState() == StatePlaying && engine->GetTime() < length - LeadOutMs) {
+        while (engine->GetState() == UVlcWrapper::StatePlaying && engine->GetTime() < length - LeadOutMs) {
             Spent = Foreign();
             InTick = true;
             const double tick = Ms([&] { probe.updateUIData(); });

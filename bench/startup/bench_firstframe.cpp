@@ -30,8 +30,6 @@ using namespace mapfixture;
 namespace {
 
 constexpr int Runs = 5;
-constexpr int StatePlaying = 3;
-constexpr int StateStopped = 5;
 constexpr double NotExistTargetMs = 300.0;
 constexpr double OfflineTargetMs = 600.0;
 constexpr int GiveUpMs = 15000;
@@ -148,8 +146,8 @@ int main(int argc, char **argv)
     TracoraProbe probe(window);
     probe.files()->AddVideoAndGpsfiles({notExist, available});
     probe.listTableUpdate();
-    if (probe.files()->GetGpsfileStatus(0) != QLatin1String("Not Exist")
-        || probe.files()->GetGpsfileStatus(1) != QLatin1String("Available")) {
+    if (probe.files()->GetGpsfileStatus(0) != GpsfileNotExistWord
+        || probe.files()->GetGpsfileStatus(1) != GpsfileAvailableWord) {
         std::fprintf(Errors, "bench_firstframe: the recordings were not rated as expected\n");
         return 1;
     }
@@ -180,7 +178,7 @@ int main(int argc, char **argv)
     libvlc_video_set_key_input(player, 0);
 
     UVlcWrapper *wrapper = probe.wrapper();
-    const auto playerPlaying = [&] { return wrapper->GetState() == StatePlaying; };
+    const auto playerPlaying = [&] { return wrapper->GetState() == UVlcWrapper::StatePlaying; };
     const auto playerTimeMoved = [&] { return wrapper->GetTime() > 0; };
     // Back to a stopped engine and the splash on the surface.
     const auto stopPlayer = [&] {
@@ -244,7 +242,7 @@ int main(int argc, char **argv)
         offlinePlayingMs.push_back(b.PlayingMs);
         alonePlayingMs.push_back(c.PlayingMs);
     }
-    if (wrapper->GetState() != StateStopped)
+    if (wrapper->GetState() != UVlcWrapper::StateStopped)
         wrapper->Stop();
     libvlc_media_player_release(player);
     libvlc_release(engine);

@@ -9,7 +9,6 @@ using namespace mapfixture;
 
 namespace {
 
-constexpr int Playing = 3;
 constexpr int Paused = 4;
 constexpr int Stopped = 5;
 constexpr int Ended = 6;
@@ -54,7 +53,7 @@ struct PlaySession
     {
         Probe.loadMapToPlay(index);
         const bool playing = QTest::qWaitFor([&] {
-            return Probe.wrapper()->GetState() == Playing && Probe.wrapper()->GetIndex() == index
+            return Probe.wrapper()->GetState() == UVlcWrapper::StatePlaying && Probe.wrapper()->GetIndex() == index
                 && Probe.updateTimer()->isActive();
         }, 20000);
         Probe.updateTimer()->stop();
@@ -256,7 +255,7 @@ private slots:
         QCOMPARE(s.Probe.status()->PlayStatus, 1);
         QCOMPARE(s.Probe.right()->currentRow(), -1);
         QCOMPARE(s.Probe.left()->currentRow(), 1);
-        QVERIFY(QTest::qWaitFor([&] { return s.Probe.wrapper()->GetState() == Playing; }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return s.Probe.wrapper()->GetState() == UVlcWrapper::StatePlaying; }, 20000));
         QCOMPARE(s.Page->Pages.last(), QStringLiteral("googlearth"));
     }
 

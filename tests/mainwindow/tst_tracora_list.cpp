@@ -225,7 +225,7 @@ private slots:
         probe.files()->AddVideoAndGpsfiles(videos);
         probe.listTableUpdate();
         probe.loadMapToPlay(2);
-        QVERIFY(QTest::qWaitFor([&] { return probe.wrapper()->GetState() == 3; }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return probe.wrapper()->GetState() == UVlcWrapper::StatePlaying; }, 20000));
 
         probe.right()->setCurrentCell(-1, -1);
         probe.left()->setCurrentCell(2, 0);
@@ -337,7 +337,7 @@ private slots:
         QTest::mouseClick(probe.left()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
         QTest::mouseDClick(probe.left()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
         QCOMPARE(probe.wrapper()->GetIndex(), 1);
-        QVERIFY(QTest::qWaitFor([&] { return probe.wrapper()->GetState() == 3; }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return probe.wrapper()->GetState() == UVlcWrapper::StatePlaying; }, 20000));
     }
 };
 

@@ -8,7 +8,6 @@ using namespace mapfixture;
 
 namespace {
 
-constexpr int PlayingState = 3;
 const QString Clip = QStringLiteral(VIALUMO_TESTDATA_DIR "/clip3s.MOV");
 
 struct Session
@@ -21,7 +20,7 @@ struct Session
 bool WaitPlaying(TracoraProbe &probe, int index, int timeoutMs = 20000)
 {
     return QTest::qWaitFor([&] {
-        return probe.wrapper()->GetState() == PlayingState && probe.wrapper()->GetIndex() == index;
+        return probe.wrapper()->GetState() == UVlcWrapper::StatePlaying && probe.wrapper()->GetIndex() == index;
     }, timeoutMs);
 }
 
@@ -74,7 +73,7 @@ private slots:
         QCOMPARE(probe.notConnectedTimer()->interval(), 7000);
         QCOMPARE(s.Debug.Count("LODAD MAP START"), 1);
         // Nothing plays before the page has loaded.
-        QVERIFY(probe.wrapper()->GetState() != PlayingState);
+        QVERIFY(probe.wrapper()->GetState() != UVlcWrapper::StatePlaying);
 
         QVERIFY(WaitPlaying(probe, 0));
         QCOMPARE(page->Pages.last(), QStringLiteral("googlearth"));
@@ -138,7 +137,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return page->Pages.contains("googlearth"); }, 20000));
         QTest::qWait(1000);
         QCOMPARE(probe.status()->PlayStatus, 1);
-        QVERIFY(probe.wrapper()->GetState() != PlayingState);
+        QVERIFY(probe.wrapper()->GetState() != UVlcWrapper::StatePlaying);
 
         QVERIFY(WaitPlaying(probe, 0, 30000));
         QCOMPARE(probe.status()->PlayStatus, 4);

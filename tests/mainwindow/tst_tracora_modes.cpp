@@ -28,7 +28,6 @@ constexpr int PlayTimeoutMs = 20000;
 constexpr int ToolTimeoutMs = 20000;
 // Long enough for a window manager to act on a request it should not get.
 constexpr int SettleMs = 400;
-constexpr int Playing = 3;
 
 const QString Clip = QStringLiteral(VIALUMO_TESTDATA_DIR "/clip3s.MOV");
 const QString Bars = QStringLiteral(VIALUMO_TESTDATA_DIR "/bars3s.MOV");
@@ -244,7 +243,7 @@ struct ModeWindow
         Probe.files()->AddVideoAndGpsfiles(videos);
         Probe.listTableUpdate();
         Probe.loadMapToPlay(0);
-        return QTest::qWaitFor([&] { return Probe.wrapper()->GetState() == Playing; }, PlayTimeoutMs);
+        return QTest::qWaitFor([&] { return Probe.wrapper()->GetState() == UVlcWrapper::StatePlaying; }, PlayTimeoutMs);
     }
 };
 
@@ -325,7 +324,7 @@ void TestTracoraModes::ShotWhilePlaying(ModeWindow &m, const QString &name)
     // and not the surface between two recordings.
     QVERIFY(QTest::qWaitFor([&] {
         const qint64 time = m.Probe.wrapper()->GetTime();
-        return m.Probe.wrapper()->GetState() == Playing && time >= 300 && time <= 1500;
+        return m.Probe.wrapper()->GetState() == UVlcWrapper::StatePlaying && time >= 300 && time <= 1500;
     }, PlayTimeoutMs));
     Shot(name);
 }
@@ -591,7 +590,7 @@ void TestTracoraModes::realDoubleClicksOnThePlayingPicture()
     QCOMPARE(m.Probe.maxButton()->objectName(), QStringLiteral("WindowMax"));
     QVERIFY(m.WaitGeometry(ScreenRect()));
     QTRY_COMPARE_WITH_TIMEOUT(m.Probe.video()->geometry(), fullSurface, GeometryTimeoutMs);
-    QCOMPARE(m.Probe.wrapper()->GetState(), Playing);
+    QCOMPARE(m.Probe.wrapper()->GetState(), UVlcWrapper::StatePlaying);
     ShotWhilePlaying(m, QStringLiteral("video-full-screen-playing"));
 
     QVERIFY(RealDoubleClick(pictureCentre()));

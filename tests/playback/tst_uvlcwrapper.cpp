@@ -27,12 +27,6 @@ constexpr int kTimeoutMs = 30000;
 // Far from any colour of the test clips.
 const QColor kBackground(200, 120, 40);
 
-constexpr int kIdle = 0;
-constexpr int kPlaying = 3;
-constexpr int kPaused = 4;
-constexpr int kStopped = 5;
-constexpr int kEnded = 6;
-
 // Stands in for the program's video surface: a native child window with a
 // style-sheet background, counting the mouse input that reaches it.
 class Surface : public QWidget
@@ -98,7 +92,7 @@ private:
     std::unique_ptr<UVlcWrapper> WrapperOn(const QStringList &paths)
     {
         auto wrapper = std::make_unique<UVlcWrapper>();
-        wrapper->SetVideoWindow(VideoSurface);
+        wrapper->SetVideoWindow(VideoSurface->winId(), QGuiApplication::platformName());
         for (const QString &path : paths)
             wrapper->AddMedia(path);
         wrapper->SetIndex(0);
@@ -112,7 +106,7 @@ private:
 
     static bool WaitUntilPlaying(UVlcWrapper &wrapper)
     {
-        return QTest::qWaitFor([&] { return wrapper.GetState() == kPlaying && wrapper.GetLength() > 0; },
+        return QTest::qWaitFor([&] { return wrapper.GetState() == UVlcWrapper::StatePlaying && wrapper.GetLength() > 0; },
                                kTimeoutMs);
     }
 
@@ -141,7 +135,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return BackgroundShare(GrabSurface()) > 0.9; }, kTimeoutMs));
 
         auto wrapper = WrapperOn({kClip});
-        QCOMPARE(wrapper->GetState(), kIdle);
+        QCOMPARE(wrapper->GetState(), UVlcWrapper::StateIdle);
         QCOMPARE(wrapper->PlayAtIndex(), 0);
         QVERIFY(WaitUntilPlaying(*wrapper));
         QCOMPARE(wrapper->GetLength() / 1000, 3);
@@ -172,7 +166,7 @@ private slots:
         QCOMPARE(wrapper->PlayAtIndex(), 0);
         QVERIFY(WaitUntilPlaying(*wrapper));
         wrapper->Pause(); // keeps the picture up however slow the click is
-        QVERIFY(WaitForState(*wrapper, kPaused));
+        QVERIFY(WaitForState(*wrapper, UVlcWrapper::StatePaused));
 
         VideoSurface->Presses = 0;
         VideoSurface->DoubleClicks = 0;
@@ -196,7 +190,7 @@ private slots:
         const qint64 length = wrapper->GetLength();
 
         wrapper->Pause();
-        QVERIFY(WaitForState(*wrapper, kPaused));
+        QVERIFY(WaitForState(*wrapper, UVlcWrapper::StatePaused));
 
         // Paused, time moves only by seeking: first near the end, then to the middle.
         wrapper->SetPosition(900);
@@ -210,10 +204,10 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return wrapper->GetVolume() == 30; }, kTimeoutMs));
 
         wrapper->Pause();
-        QVERIFY(WaitForState(*wrapper, kPlaying));
+        QVERIFY(WaitForState(*wrapper, UVlcWrapper::StatePlaying));
 
         wrapper->Stop();
-        QVERIFY(WaitForState(*wrapper, kStopped));
+        QVERIFY(WaitForState(*wrapper, UVlcWrapper::StateStopped));
         QCOMPARE(wrapper->GetIndex(), 0);
     }
 
@@ -222,7 +216,7 @@ private slots:
         auto wrapper = WrapperOn({kBars});
         QCOMPARE(wrapper->PlayAtIndex(), 0);
         QVERIFY(WaitUntilPlaying(*wrapper));
-        QVERIFY(WaitForState(*wrapper, kEnded));
+        QVERIFY(WaitForState(*wrapper, UVlcWrapper::StateEnded));
     }
 
     void nextMediaReplacesThePlayingOne()
@@ -279,11 +273,11 @@ private slots:
         QVERIFY2(QTest::qWaitFor(
                      [&] {
                          const int state = wrapper->GetState();
-                         return state == kStopped || state == kEnded || state == 7;
+                         return state == UVlcWrapper::StateStopped || state == UVlcWrapper::StateEnded || state == UVlcWrapper::StateError;
                      },
                      kTimeoutMs),
                  qPrintable(QStringLiteral("state %1").arg(wrapper->GetState())));
-        QVERIFY(wrapper->GetState() != kPlaying);
+        QVERIFY(wrapper->GetState() != UVlcWrapper::StatePlaying);
         wrapper->Stop();
     }
 

@@ -229,7 +229,7 @@ private slots:
         wrapper.Stop();
         wrapper.SetPosition(500);
         wrapper.ToggleFullScreen();
-        wrapper.SetVideoWindow(nullptr);
+        wrapper.SetVideoWindow(0, QStringLiteral("xcb"));
         QCOMPARE(wrapper.SetVolume(30), -1);
         QCOMPARE(wrapper.GetVolume(), -1);
         QCOMPARE(wrapper.GetState(), 0);
@@ -268,5 +268,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestUVlcWrapperIndex)
+QTEST_GUILESS_MAIN(TestUVlcWrapperIndex)
 #include "tst_uvlcwrapper_index.moc"

@@ -8,6 +8,6 @@ vialumo_add_qtest(NAME tst_uvlcwrapper_index
 # Real clips drawn into a real X window.
 vialumo_add_qtest(NAME tst_uvlcwrapper
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uvlcwrapper.cpp
-  LIBS vialumo_core
+  LIBS vialumo_core Qt6::Widgets
   XCB
   TIMEOUT 300)
