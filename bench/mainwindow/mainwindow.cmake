@@ -1,7 +1,7 @@
 # One playing tick of the main window's display update, with the engine
 # queries, the speedometer repaint and the map calls timed apart.
 add_executable(bench_tick ${CMAKE_CURRENT_LIST_DIR}/bench_tick.cpp)
-target_compile_options(bench_tick PRIVATE ${VIALUMO_WARNINGS})
+target_link_libraries(bench_tick PRIVATE vialumo_warnings)
 target_include_directories(bench_tick PRIVATE ${CMAKE_SOURCE_DIR}/bench/support ${CMAKE_SOURCE_DIR}/tests/support)
 target_compile_definitions(bench_tick PRIVATE VIALUMO_TESTDATA_DIR="${CMAKE_BINARY_DIR}/testdata")
 target_link_libraries(bench_tick PRIVATE vialumo_ui Qt6::Test)

@@ -2,11 +2,11 @@
 # with a web view (startup_bare_window, the baseline, built here too).
 find_package(X11 REQUIRED)
 add_executable(startup_bare_window ${CMAKE_CURRENT_LIST_DIR}/startup_bare_window.cpp)
-target_compile_options(startup_bare_window PRIVATE ${VIALUMO_WARNINGS})
+target_link_libraries(startup_bare_window PRIVATE vialumo_warnings)
 target_link_libraries(startup_bare_window PRIVATE Qt6::Widgets Qt6::WebEngineWidgets)
 
 add_executable(bench_startup ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp)
-target_compile_options(bench_startup PRIVATE ${VIALUMO_WARNINGS})
+target_link_libraries(bench_startup PRIVATE vialumo_warnings)
 target_compile_definitions(bench_startup PRIVATE
   VIALUMO_DEPLOY_DIR="${VIALUMO_DEPLOY_DIR}"
   VIALUMO_TESTDATA_DIR="${CMAKE_BINARY_DIR}/testdata"
@@ -17,7 +17,7 @@ add_dependencies(bench_startup vialumo startup_bare_window)
 # Double-click to first frame in the real main window, beside the engine
 # alone playing into a plain native widget.
 add_executable(bench_firstframe ${CMAKE_CURRENT_LIST_DIR}/bench_firstframe.cpp)
-target_compile_options(bench_firstframe PRIVATE ${VIALUMO_WARNINGS})
+target_link_libraries(bench_firstframe PRIVATE vialumo_warnings)
 target_include_directories(bench_firstframe PRIVATE ${CMAKE_SOURCE_DIR}/bench/support ${CMAKE_SOURCE_DIR}/tests/support)
 target_compile_definitions(bench_firstframe PRIVATE VIALUMO_TESTDATA_DIR="${CMAKE_BINARY_DIR}/testdata")
 target_link_libraries(bench_firstframe PRIVATE vialumo_ui Qt6::Test)

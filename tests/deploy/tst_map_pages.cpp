@@ -72,7 +72,7 @@ private slots:
         // Every page receives the play/pause call; it must never raise.
         Evaluate(console, QStringLiteral("SetLocation(22.40,113.40)"));
         QTest::qWait(100);
-        QVERIFY2(console->Errors.isEmpty(), qPrintable(console->Errors.join('\n')));
+        QVERIFY2(console->Errors.isEmpty(), qPrintable(console->Errors.join(QLatin1Char('\n'))));
         // Nothing but local files: a page must not pull scripts or styles from afar.
         QFile source(ImagesDir() + page);
         QVERIFY(source.open(QFile::ReadOnly));
@@ -104,7 +104,7 @@ private slots:
                                  "SetLocation(22.40,113.40)"})
             Evaluate(console, QString::fromLatin1(call));
         QTest::qWait(200);
-        QVERIFY2(console->Errors.isEmpty(), qPrintable(console->Errors.join('\n')));
+        QVERIFY2(console->Errors.isEmpty(), qPrintable(console->Errors.join(QLatin1Char('\n'))));
     }
 };
 
