@@ -6,9 +6,12 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 ./tools/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The tools and the fuzz targets are built too, so that nothing of ours goes
+# uncompiled; the fuzz targets replay their seed corpora as tests.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIALUMO_BUILD_TOOLS=ON -DVIALUMO_BUILD_FUZZERS=ON >/dev/null
 cmake --build build -j"$(nproc)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIALUMO_SANITIZE=ON -DVIALUMO_BUILD_BENCH=OFF >/dev/null
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIALUMO_SANITIZE=ON -DVIALUMO_BUILD_BENCH=OFF \
+  -DVIALUMO_BUILD_FUZZERS=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"
 
 echo "=== Test suite under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan)"

@@ -4,6 +4,7 @@
 // eight operations on each. Any difference, any non-finite speed and any
 // coordinate text that is not a plain decimal stops the run.
 
+#include "fuzztarget.h"
 #include "gpslog/gpslogdata.h"
 
 #include <QDir>

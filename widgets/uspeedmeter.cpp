@@ -1,25 +1,23 @@
 #include "uspeedmeter.h"
 
+#include "dialgeometry.h"
+
 #include <QPainter>
 #include <QPolygon>
 #include <QStyleOption>
 
 namespace {
 
-// The needle turns about a pivot 98 px below the widget's top edge.
-constexpr double PivotY = 98.0;
-// The widget's shorter side measures this many needle units.
-constexpr double NeedleSpaceSide = 400.0;
-// 9/11 of a degree per km/h; 120 km/h points straight up.
-constexpr float DegreesPerKmhNumerator = 9.0f;
-constexpr float DegreesPerKmhDenominator = 11.0f;
-constexpr double ZeroSpeedAngle = 1080.0 / 11.0;
+using namespace DialGeometry;
+
 const QColor NeedleColor(0, 127, 127, 160);
 
-// Blunt tip 280 units from the pivot, 30 units wide at the pivot, short tail.
+// Blunt tip at the needle's length from the pivot, 30 units wide at the
+// pivot, short tail.
+constexpr int Tip = -int(NeedleLengthUnits);
 const QPoint NeedlePoints[6] = {
-    QPoint(-6, 40), QPoint(-15, 0), QPoint(-5, -280),
-    QPoint(5, -280), QPoint(15, 0), QPoint(6, 40),
+    QPoint(-6, 40), QPoint(-15, 0), QPoint(-5, Tip),
+    QPoint(5, Tip), QPoint(15, 0), QPoint(6, 40),
 };
 
 } // namespace

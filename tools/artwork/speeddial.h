@@ -5,31 +5,36 @@
 #include <QPointF>
 #include <QSize>
 
+#include "widgets/dialgeometry.h"
+
 // The speedometer dial. The player turns its needle about a pivot at
 // (widget width / 2, 98) by speed * 9/11 - 1080/11 degrees clockwise from
 // straight up, 84 pixels long on a 120-pixel-high widget; the dial is drawn
 // centred horizontally in that widget. The scale below is laid out with the
-// same numbers, so a mark sits where the needle points at its speed.
+// same numbers (DialGeometry), so a mark sits where the needle points at its
+// speed.
 class SpeedDial
 {
 public:
-    static constexpr int Width = 195;
-    static constexpr int Height = 120;
+    static constexpr int Width = DialGeometry::DialWidth;
+    static constexpr int Height = DialGeometry::DialHeight;
 
     // Where the needle's pivot falls inside the dial picture. The widget is
     // 300 wide: the picture's left edge lands at 150 - 195/2 = 53 and the
     // pivot at 300/2 = 150, that is 97 inside the picture; a 195-wide widget
     // gives 97 as well.
     static constexpr double PivotX = 97.0;
-    static constexpr double PivotY = 98.0;
+    static constexpr double PivotY = DialGeometry::PivotY;
 
     // The needle's turn: 9/11 degree per km/h, 120 km/h straight up.
-    static constexpr double DegreesPerKmh = 9.0 / 11.0;
-    static constexpr double ZeroKmhDegrees = -1080.0 / 11.0;
+    static constexpr double DegreesPerKmh =
+        double(DialGeometry::DegreesPerKmhNumerator) / double(DialGeometry::DegreesPerKmhDenominator);
+    static constexpr double ZeroKmhDegrees = -DialGeometry::ZeroSpeedAngle;
 
-    // The needle is 280 units long in a space where the widget's shorter
-    // side (120) measures 400.
-    static constexpr double NeedleLength = 280.0 * Height / 400.0;
+    // The needle's length in a space where the widget's shorter side (120)
+    // measures NeedleSpaceSide units.
+    static constexpr double NeedleLength =
+        DialGeometry::NeedleLengthUnits * Height / DialGeometry::NeedleSpaceSide;
 
     static constexpr int ScaleEndKmh = 240;
     static constexpr int MajorStepKmh = 20;
