@@ -86,6 +86,16 @@ Tracora::~Tracora()
     connect(this, &QObject::destroyed, [helper] { delete helper; });
 }
 
+void Tracora::closeEvent(QCloseEvent *event)
+{
+    // The engine lets go of its picture while the video surface is still on
+    // the screen: stopped after the window has gone, its video output asks
+    // the X server about a window that is no longer shown.
+    UpdateUIDataTimer->stop();
+    VlcWrapper->Stop();
+    QWidget::closeEvent(event);
+}
+
 void Tracora::BuildWidgetTree()
 {
     FramelessHelper = new NcFramelessHelper;

@@ -43,6 +43,7 @@ public:
     };
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 

@@ -713,6 +713,22 @@ class Session:
         self.check_track(self.console.segments(mark)[-1][1], self.catalogue[5], "right row 1 after delete")
         self.grab("final")
 
+        # 8. Closed with its close button while a recording plays: a clean exit.
+        mark = self.console.mark()
+        self.click(self.row_point(LEFT_TABLE_X, 0), repeat=2)
+        self.wait_playing(mark, 0)
+        self.close_program("closed with its close button while a recording plays")
+
+    def close_program(self, what):
+        """Clicks the close button and checks that the program ends, with status 0."""
+        self.click(CLOSE)
+        try:
+            status = self.app.wait(timeout=WAIT_S)
+        except subprocess.TimeoutExpired:
+            self.check(False, "%s: the program ends within %d s" % (what, WAIT_S))
+            return
+        self.check(status == 0, "%s: the program exits with status 0 (got %s)" % (what, status))
+
     def check_playing_window(self, shots):
         """The grabs taken while the first recordings played."""
         def distinct(region):

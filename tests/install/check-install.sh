@@ -17,7 +17,9 @@ required_images=(startupp.html googlearth.html no_connection.html no_gps_file.ht
                  Video_Play.png Video_Pause.png Window_Max.png Window_Normal.png)
 icon_sizes=(48 64 128 256)
 start_timeout=120   # seconds; the sanitizer build starts slowly
-close_timeout=30
+# Generous: under the sanitizers and a busy machine the web engine takes a
+# while to shut down.
+close_timeout=90
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
