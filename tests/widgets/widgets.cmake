@@ -4,3 +4,6 @@ vialumo_add_qtest(NAME tst_udoubleclickedwidget
 vialumo_add_qtest(NAME tst_uspeedmeter
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uspeedmeter.cpp
   LIBS vialumo_ui)
+vialumo_add_qtest(NAME tst_udirectslider
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_udirectslider.cpp
+  LIBS vialumo_ui)
