@@ -27,6 +27,7 @@ class ConsolePage : public QWebEnginePage
 public:
     using QWebEnginePage::QWebEnginePage;
     QStringList Errors;
+    std::function<void(const QString &)> OnMessage;
 
 protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,
@@ -34,6 +35,8 @@ protected:
     {
         if (level == ErrorMessageLevel)
             Errors << QStringLiteral("%1 (line %2)").arg(message).arg(line);
+        if (OnMessage)
+            OnMessage(message);
     }
 };
 
