@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-webengine-dev libxkbcommon-dev
+  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libxkbcommon-dev
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libjs-leaflet
   xvfb xauth xdotool imagemagick ffmpeg openbox
