@@ -54,7 +54,7 @@ std::optional<UMapStep> UMapBridge::Choose(int Index, int VideoCount, const QStr
     return step;
 }
 
-UMapStep UMapBridge::LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded, int PlayingIndex) const
+UMapStep UMapBridge::LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded)
 {
     UMapStep step;
     // A failed load leaves the fallback timer running.
@@ -68,7 +68,6 @@ UMapStep UMapBridge::LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded, 
         if (TrackLoaded)
             return step;
         step.AskOnline = true;
-        step.Question = {ChoiceSerial, PlayingIndex};
         return step;
     case NoGpsFile:
     case NoGpsInfo:
@@ -82,14 +81,23 @@ UMapStep UMapBridge::LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded, 
     }
 }
 
+UMapQuestion UMapBridge::Ask(int PlayingIndex) const
+{
+    return {ChoiceSerial, PlayingIndex};
+}
+
+bool UMapBridge::IsCurrent(const UMapQuestion &Question) const
+{
+    return Question.Serial == ChoiceSerial;
+}
+
 UMapStep UMapBridge::OnlineAnswered(const UMapQuestion &Question, bool Online, qint32 PlayStatus,
                                     bool TrackLoaded, int PlayingIndex, int VideoCount) const
 {
     UMapStep step;
     // By the time the answer comes the user may have chosen again, the
     // fallback may have run, or another report may have started playback.
-    if (Question.Serial != ChoiceSerial || PlayStatus != OnlineMap || TrackLoaded
-        || PlayingIndex != Question.Index)
+    if (!IsCurrent(Question) || PlayStatus != OnlineMap || TrackLoaded || PlayingIndex != Question.Index)
         return step;
 
     if (Online) {

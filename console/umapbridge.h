@@ -36,10 +36,9 @@ struct UMapStep
     QString Page;
     // The debug line that tells the online map was asked for.
     bool AnnounceOnlineMap = false;
-    // Send UMapScript::IsOnlineQuery() and hand its answer, with Question, to
-    // UMapBridge::OnlineAnswered().
+    // Send UMapScript::IsOnlineQuery() about the play list's current index
+    // (UMapBridge::Ask()) and hand its answer to UMapBridge::OnlineAnswered().
     bool AskOnline = false;
-    UMapQuestion Question;
 };
 
 // The map page bridge: choosing a recording shows the map page that suits its
@@ -73,7 +72,16 @@ public:
     std::optional<UMapStep> Choose(int Index, int VideoCount, const QString &RatingWord);
 
     // The map view reported a load, successful or not.
-    UMapStep LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded, int PlayingIndex) const;
+    static UMapStep LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded);
+
+    // The question a step's AskOnline puts about the recording PlayingIndex,
+    // on behalf of the current choice.
+    UMapQuestion Ask(int PlayingIndex) const;
+
+    // Whether the answer to Question still belongs to the current choice. The
+    // window asks this before it reads anything of its own for the answer:
+    // while it is being destroyed no answer does.
+    bool IsCurrent(const UMapQuestion &Question) const;
 
     // The online map's answer to Question, with the window's state of now.
     UMapStep OnlineAnswered(const UMapQuestion &Question, bool Online, qint32 PlayStatus, bool TrackLoaded,

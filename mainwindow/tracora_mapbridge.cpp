@@ -31,7 +31,7 @@ void Tracora::LoadMapToPlay(int Index)
 void Tracora::LoadedToPaly(bool OK)
 {
     qDebug() << "LODAD MAP END";
-    ApplyMapStep(MapBridge.LoadReported(OK, Status->PlayStatus, GpsTrackLoaded, VlcWrapper->GetIndex()));
+    ApplyMapStep(UMapBridge::LoadReported(OK, Status->PlayStatus, GpsTrackLoaded));
 }
 
 void Tracora::NotConnectedTimerHandler()
@@ -66,9 +66,12 @@ void Tracora::ApplyMapStep(const UMapStep &Step)
         NotConnectedTimer->start(UMapBridge::FallbackIntervalMs);
     if (Step.AskOnline) {
         // The page answers later, from the event loop; by then the user may
-        // have chosen again or the fallback may have run.
-        const UMapQuestion question = Step.Question;
+        // have chosen again, the fallback may have run, or the window may be
+        // going (its engine already gone).
+        const UMapQuestion question = MapBridge.Ask(VlcWrapper->GetIndex());
         MapView->page()->runJavaScript(UMapScript::IsOnlineQuery(), [this, question](const QVariant &online) {
+            if (!MapBridge.IsCurrent(question))
+                return;
             ApplyMapStep(MapBridge.OnlineAnswered(question, online.toBool(), Status->PlayStatus, GpsTrackLoaded,
                                                   VlcWrapper->GetIndex(), VideoFiles->GetVideoCount()));
         });

@@ -3,6 +3,7 @@
 // together. Every transition and the stale answers are tested without a
 // window (tst_umapbridge).
 #include <QtTest>
+#include <QPointer>
 
 #include "debugcounter.h"
 #include "mapfixture.h"
@@ -218,6 +219,31 @@ private slots:
         QVERIFY(WaitPlaying(s.Parts, 1));
         QVERIFY(!s.Parts.FallbackTimer->isActive());
         QCOMPARE(s.Page->Pages.last(), QStringLiteral("no_gps_file"));
+    }
+
+    void windowGoesWhileAnAnswerIsOwed()
+    {
+        Workspace space(OnlineMap::Online);
+        DebugCounter debug;
+        auto *window = new Tracora;
+        WindowParts parts(*window);
+        QVERIFY(parts.Complete());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QStringList log = DriveLog(4);
+        parts.AddRecordings({space.AddRecording(1, Clip, &log)});
+
+        // The window goes right after the online map reported its load, while
+        // the "#isonline" answer is still on its way.
+        QPointer<Tracora> alive(window);
+        connect(parts.Map, &QWebEngineView::loadFinished, window, [&](bool ok) {
+            if (ok)
+                QTimer::singleShot(0, [&] { delete alive.data(); });
+        });
+        WindowParts::DoubleClickRow(parts.Left, 0);
+        QVERIFY(QTest::qWaitFor([&] { return alive.isNull(); }, 20000));
+        QTest::qWait(500);
+        QCOMPARE(debug.Count("addend"), 0);
     }
 
     void everyFaceSwitchCallsSetLocation()
