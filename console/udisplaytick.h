@@ -25,11 +25,6 @@ struct UDisplayStep
     int Slider = 0;
     double Speed = 0.0;
     QString Text;
-
-    bool operator==(const UDisplayStep &Other) const
-    {
-        return What == Other.What && Slider == Other.Slider && Speed == Other.Speed && Text == Other.Text;
-    }
 };
 
 // What one display tick reads: the engine, the GPS track of the recording,

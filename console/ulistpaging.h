@@ -21,8 +21,6 @@ struct URecordingStep
 {
     int Index = -1;
     int Page = 0;
-
-    bool operator==(const URecordingStep &Other) const { return Index == Other.Index && Page == Other.Page; }
 };
 
 // The list's paging: ten recordings to a page, the first five in the left

@@ -1,7 +1,8 @@
 // Double-click to first frame, in one process with the real main window:
-// from the call of the list's double-click slot to the first picture of the
-// recording visible on the video surface (its grab from the X server no
-// longer shows the splash picture but a picture of many colours), for a
+// from the list table's double-click signal (which runs the window's slot)
+// to the first picture of the recording visible on the video surface (its
+// grab from the X server no longer shows the splash picture but a picture of
+// many colours), for a
 // recording without GPS log ("Not Exist", target 300 ms) and for one with a
 // log whose online map turns out to be offline ("Available" with the map
 // page's isonline box unticked, target 600 ms). Baseline in the same run: the
