@@ -2,12 +2,11 @@
 // from the list table's double-click signal (which runs the window's slot)
 // to the first picture of the recording visible on the video surface (its
 // grab from the X server no longer shows the splash picture but a picture of
-// many colours), for a
-// recording without GPS log ("Not Exist", target 300 ms) and for one with a
-// log whose online map turns out to be offline ("Available" with the map
-// page's isonline box unticked, target 600 ms). Baseline in the same run: the
-// engine alone playing the same clip into a plain native widget, from
-// libvlc_media_player_play to the same criterion.
+// many colours), for a recording without GPS log ("Not Exist", target
+// 300 ms) and for one with a log whose online map turns out to be offline
+// ("Available" with the map page's isonline box unticked, target 600 ms).
+// Baseline in the same run: the engine alone playing the same clip into a
+// plain native widget, from libvlc_media_player_play to the same criterion.
 
 #include "benchsupport.h"
 #include "mapfixture.h"
