@@ -17,6 +17,8 @@
 #include <QWebEngineView>
 
 #include "catalogue/uvideoandgpsfiles.h"
+#include "console/ulistpaging.h"
+#include "console/umapbridge.h"
 #include "gpslog/gpslogdata.h"
 #include "playback/uvlcwrapper.h"
 #include "widgets/ncframelesshelper.h"
@@ -72,7 +74,7 @@ Tracora::~Tracora()
     UpdateUIDataTimer->stop();
     NotConnectedTimer->stop();
     // Any answer the map page still owes belongs to no choice any more.
-    ++MapChoiceSerial;
+    MapBridge.DropPendingAnswers();
     // The engine must let go of the video surface while its X window exists.
     delete VlcWrapper;
     VlcWrapper = nullptr;
@@ -115,7 +117,9 @@ void Tracora::BuildWidgetTree()
 
     VlcWrapper = new UVlcWrapper(this);
     UpdateUIDataTimer = new QTimer(this);
+    UpdateUIDataTimer->setObjectName(QStringLiteral("UpdateUIDataTimer"));
     NotConnectedTimer = new QTimer(this);
+    NotConnectedTimer->setObjectName(QStringLiteral("NotConnectedTimer"));
     VideoFiles = new UVideoAndGpsfiles(this);
 
     HeaderLeft = new QWidget(this);
@@ -145,15 +149,15 @@ void Tracora::BuildWidgetTree()
     CarPositionNumber = new QLabel(this);
     CarPositionNumber->setObjectName(QStringLiteral("CarPositionNumber"));
 
-    VideoListLeft = new QTableWidget(ListTableRows, TableColumns, this);
+    VideoListLeft = new QTableWidget(UListPaging::TableRows, TableColumns, this);
     VideoListLeft->setObjectName(QStringLiteral("VideoListLeft"));
-    VideoListRight = new QTableWidget(ListTableRows, TableColumns, this);
+    VideoListRight = new QTableWidget(UListPaging::TableRows, TableColumns, this);
     VideoListRight->setObjectName(QStringLiteral("VideoListRight"));
     const QStringList headers = {QStringLiteral("File Name"), QStringLiteral("Date"),
                                  QStringLiteral("Time"), QStringLiteral("GPS File")};
     VideoListLeft->setHorizontalHeaderLabels(headers);
     VideoListRight->setHorizontalHeaderLabels(headers);
-    for (int row = 0; row < ListTableRows; ++row) {
+    for (int row = 0; row < UListPaging::TableRows; ++row) {
         for (int column = 0; column < TableColumns; ++column) {
             VideoListLeft->setItem(row, column, new QTableWidgetItem);
             VideoListRight->setItem(row, column, new QTableWidgetItem);
@@ -203,7 +207,7 @@ void Tracora::BuildWidgetTree()
     GpsLog = new GpsLogData;
     Status = new DisplayWindowStatus;
 
-    ShowMapPage(QStringLiteral("startupp.html"));
+    ShowMapPage(UMapBridge::PageOf(UMapBridge::StartPage));
 
     // The frameless helper needs mouse moves without a pressed button.
     setAttribute(Qt::WA_MouseTracking);
@@ -216,7 +220,7 @@ void Tracora::BuildWidgetTree()
 
 void Tracora::SetUpListTable(QTableWidget *table)
 {
-    for (int row = 0; row < ListTableRows; ++row)
+    for (int row = 0; row < UListPaging::TableRows; ++row)
         table->setRowHeight(row, TableRowHeight);
     // The last column too: a stretched last section never gets narrower than
     // its width before stretching (Qt's default of 100), and 3 x 80 + 100 does

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include "console/umapbridge.h"
+
 class QGraphicsView;
 class QLabel;
 class QPushButton;
@@ -73,11 +75,9 @@ private:
     void ConnectSignals();
     void RelayoutChildren();
     void SetWindowFace();
-    int PageCount() const;
     void ShowMapPage(const QString &page);
     void RunMapScript(const QString &script);
-
-    friend struct TracoraProbe; // test access to the window's internals
+    void ApplyMapStep(const UMapStep &Step);
 
     int PlayButtonState;
     int MaxButtonState;
@@ -114,9 +114,8 @@ private:
     UVideoAndGpsfiles *VideoFiles;
     GpsLogData *GpsLog;
 
-    // Bumped by every choice of a recording; an answer from the map page that
-    // carries an older number belongs to an earlier choice and is dropped.
-    quint64 MapChoiceSerial = 0;
+    // Which answers of the map page still belong to the current choice.
+    UMapBridge MapBridge;
 };
 
 #endif // TRACORA_H

@@ -5,6 +5,8 @@
 #include <QPushButton>
 
 #include "catalogue/uvideoandgpsfiles.h"
+#include "console/ulistpaging.h"
+#include "console/umapscript.h"
 #include "playback/uvlcwrapper.h"
 
 namespace {
@@ -20,8 +22,6 @@ const QString VideoPauseRules = QStringLiteral(
     "#VideoPause:hover   {border-image:url(./images/Video_Pause_Hover.png);}"
     "#VideoPause:pressed {border-image:url(./images/Video_Pause_Pressed.png);}");
 
-const QString SetLocationCall = QStringLiteral("SetLocation(22.40,113.40)");
-
 } // namespace
 
 void Tracora::SwitchPlaybuttonAndPausebutton()
@@ -35,25 +35,23 @@ void Tracora::SwitchPlaybuttonAndPausebutton()
         VideoPlay->setStyleSheet(VideoPauseRules);
         PlayButtonState = 1;
     }
-    RunMapScript(SetLocationCall);
+    RunMapScript(UMapScript::SetLocationCall());
 }
 
 void Tracora::PlayNext()
 {
-    const int index = VlcWrapper->GetIndex();
-    if (index < VideoFiles->GetVideoCount() - 1) {
-        LoadMapToPlay(index + 1);
-        Status->CurrentPage = (index + 1) / ListPageSize;
+    if (const auto step = UListPaging::NextRecording(VlcWrapper->GetIndex(), VideoFiles->GetVideoCount())) {
+        LoadMapToPlay(step->Index);
+        Status->CurrentPage = step->Page;
         ListTableUpdate();
     }
 }
 
 void Tracora::PlayPrevious()
 {
-    const int index = VlcWrapper->GetIndex();
-    if (index > 0) {
-        LoadMapToPlay(index - 1);
-        Status->CurrentPage = (index - 1) / ListPageSize;
+    if (const auto step = UListPaging::PreviousRecording(VlcWrapper->GetIndex())) {
+        LoadMapToPlay(step->Index);
+        Status->CurrentPage = step->Page;
         ListTableUpdate();
     }
 }

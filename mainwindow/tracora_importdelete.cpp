@@ -6,6 +6,7 @@
 #include <QTableWidget>
 
 #include "catalogue/uvideoandgpsfiles.h"
+#include "console/ulistpaging.h"
 
 void Tracora::OpenFiles()
 {
@@ -17,20 +18,11 @@ void Tracora::OpenFiles()
 
 void Tracora::DeleteFile()
 {
-    const int left = VideoListLeft->currentRow();
-    const int right = VideoListRight->currentRow();
-    const int first = Status->CurrentPage * ListPageSize;
-
-    int index = left == -1 ? -1 : first + left;
-    // The right table wins when both have a current row.
-    if (right != -1)
-        index = first + ListTableRows + right;
-
+    const int index = UListPaging::IndexToDelete(Status->CurrentPage, VideoListLeft->currentRow(),
+                                                 VideoListRight->currentRow());
     // Only the list entry goes; the files stay and playback goes on.
     VideoFiles->DeleteVideoAndGpsfile(index);
-
-    if (Status->CurrentPage > 0 && Status->CurrentPage >= PageCount())
-        --Status->CurrentPage;
+    Status->CurrentPage = UListPaging::PageAfterDelete(Status->CurrentPage, VideoFiles->GetVideoCount());
 
     VideoListLeft->setCurrentCell(-1, -1);
     VideoListRight->setCurrentCell(-1, -1);

@@ -5,6 +5,7 @@
 #include <QTableWidget>
 
 #include "catalogue/uvideoandgpsfiles.h"
+#include "console/ulistpaging.h"
 #include "playback/uvlcwrapper.h"
 
 namespace {
@@ -19,52 +20,41 @@ void FillRow(QTableWidget *table, int row, const UVideoAndGpsfiles *files, int i
     table->item(row, 3)->setText(files->GetGpsfileStatus(index));
 }
 
-} // namespace
-
-int Tracora::PageCount() const
+void FillTable(QTableWidget *table, UListTable side, int page, const UVideoAndGpsfiles *files)
 {
-    const int count = VideoFiles->GetVideoCount();
-    return count % ListPageSize == 0 ? count / ListPageSize : count / ListPageSize + 1;
+    for (int row = 0; row < UListPaging::TableRows; ++row) {
+        const int index = UListPaging::IndexAt(page, side, row);
+        if (index >= files->GetVideoCount())
+            break;
+        FillRow(table, row, files, index);
+    }
 }
+
+} // namespace
 
 void Tracora::ListTableUpdate()
 {
-    for (int row = 0; row < ListTableRows; ++row) {
+    for (int row = 0; row < UListPaging::TableRows; ++row) {
         for (int column = 0; column < ListColumns; ++column)
             VideoListLeft->item(row, column)->setText(QString());
         for (int column = 0; column < ListColumns; ++column)
             VideoListRight->item(row, column)->setText(QString());
     }
 
-    const int first = Status->CurrentPage * ListPageSize;
-    for (int row = 0; row < ListTableRows; ++row) {
-        const int index = first + row;
-        if (index >= VideoFiles->GetVideoCount())
-            break;
-        FillRow(VideoListLeft, row, VideoFiles, index);
-    }
-    for (int row = 0; row < ListTableRows; ++row) {
-        const int index = first + ListTableRows + row;
-        if (index >= VideoFiles->GetVideoCount())
-            break;
-        FillRow(VideoListRight, row, VideoFiles, index);
-    }
+    FillTable(VideoListLeft, UListTable::Left, Status->CurrentPage, VideoFiles);
+    FillTable(VideoListRight, UListTable::Right, Status->CurrentPage, VideoFiles);
 
     VideoListLeft->setCurrentCell(-1, -1);
     VideoListRight->setCurrentCell(-1, -1);
 
-    // The highlight follows the playing recording's place within a page.
-    const int position = VlcWrapper->GetIndex() % ListPageSize;
-    if (position < ListTableRows)
-        VideoListLeft->setCurrentCell(position, 0);
-    else
-        VideoListRight->setCurrentCell(position - ListTableRows, 0);
+    const UListRow highlight = UListPaging::HighlightFor(VlcWrapper->GetIndex());
+    QTableWidget *table = highlight.Table == UListTable::Left ? VideoListLeft : VideoListRight;
+    table->setCurrentCell(highlight.Row, 0);
 }
 
 void Tracora::ListTableNextPage()
 {
-    if (Status->CurrentPage < PageCount() - 1)
-        ++Status->CurrentPage;
+    Status->CurrentPage = UListPaging::NextPage(Status->CurrentPage, VideoFiles->GetVideoCount());
     VideoListRight->setCurrentCell(-1, -1);
     VideoListLeft->setCurrentCell(-1, -1);
     ListTableUpdate();
@@ -72,8 +62,7 @@ void Tracora::ListTableNextPage()
 
 void Tracora::ListTablePreviousPage()
 {
-    if (Status->CurrentPage > 0)
-        --Status->CurrentPage;
+    Status->CurrentPage = UListPaging::PreviousPage(Status->CurrentPage);
     VideoListRight->setCurrentCell(-1, -1);
     VideoListLeft->setCurrentCell(-1, -1);
     ListTableUpdate();
@@ -91,10 +80,10 @@ void Tracora::ListTableClearSelecttionRight()
 
 void Tracora::ListTablePlayVideoLeft(int row, int)
 {
-    LoadMapToPlay(Status->CurrentPage * ListPageSize + row);
+    LoadMapToPlay(UListPaging::IndexAt(Status->CurrentPage, UListTable::Left, row));
 }
 
 void Tracora::ListTablePlayVideoRight(int row, int)
 {
-    LoadMapToPlay(Status->CurrentPage * ListPageSize + ListTableRows + row);
+    LoadMapToPlay(UListPaging::IndexAt(Status->CurrentPage, UListTable::Right, row));
 }

@@ -9,10 +9,4 @@ extern bool VideoFullScreen;
 // on the online map; further load reports of that page are then ignored.
 extern bool GpsTrackLoaded;
 
-// Timer intervals and the list's page size.
-constexpr int UpdateUIDataIntervalMs = 250;
-constexpr int NotConnectedIntervalMs = 7000;
-constexpr int ListPageSize = 10;
-constexpr int ListTableRows = 5;
-
 #endif // TRACORA_STATE_H

@@ -1,5 +1,6 @@
-# One playing tick of the main window's display update, with the engine
-# queries, the speedometer repaint and the map calls timed apart.
+# One playing tick of the main window's display update: the console's tick
+# alone, the window's whole slot through its timer, and beside them the
+# speedometer repaint, the engine queries and the map calls.
 add_executable(bench_tick ${CMAKE_CURRENT_LIST_DIR}/bench_tick.cpp)
 target_link_libraries(bench_tick PRIVATE vialumo_warnings)
 target_include_directories(bench_tick PRIVATE ${CMAKE_SOURCE_DIR}/bench/support ${CMAKE_SOURCE_DIR}/tests/support)
@@ -8,4 +9,3 @@ target_link_libraries(bench_tick PRIVATE vialumo_ui Qt6::Test)
 if(TARGET vialumo_testdata)
   add_dependencies(bench_tick vialumo_testdata)
 endif()
-target_link_libraries(bench_tick PRIVATE ${CMAKE_DL_LIBS})

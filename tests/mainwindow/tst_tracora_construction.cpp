@@ -1,10 +1,12 @@
 #include <QtTest>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 
 #include "screenfaces.h"
-#include "tracoraprobe.h"
+#include "windowparts.h"
 
 namespace {
 
@@ -86,9 +88,11 @@ private slots:
     {
         QFETCH(QSize, size);
         Tracora w;
-        TracoraProbe probe(w);
+        const QSize old = w.size();
         w.resize(size);
-        probe.relayout();
+        // A hidden window gets its resize event when shown: send it now.
+        QResizeEvent resized(size, old);
+        QCoreApplication::sendEvent(&w, &resized);
         const int W = size.width(), H = size.height();
         const int dw = W - 955, dh = H - 670;
 
@@ -136,41 +140,46 @@ private slots:
                 last = widget;
         }
         QCOMPARE(last->objectName(), QStringLiteral("VideoWindow"));
-        TracoraProbe probe(w);
-        probe.video()->setGeometry(0, 0, w.width(), w.height());
-        QCOMPARE(w.childAt(Geometry(w, "CarSpeedMeter").center()), probe.video());
-        QCOMPARE(w.childAt(QPoint(900, 5)), probe.video());
+        WindowParts parts(w);
+        QVERIFY(parts.Complete());
+        parts.Video->setGeometry(0, 0, w.width(), w.height());
+        QCOMPARE(w.childAt(Geometry(w, "CarSpeedMeter").center()), parts.Video);
+        QCOMPARE(w.childAt(QPoint(900, 5)), parts.Video);
 
         // No button and no table ever takes the keyboard focus.
         for (QPushButton *button : w.findChildren<QPushButton *>())
             QCOMPARE(button->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(probe.timeLabel()->text(), QStringLiteral("00:00:00/00:00:00"));
-        QVERIFY(!probe.updateTimer()->isActive());
-        QVERIFY(!probe.notConnectedTimer()->isActive());
-        QCOMPARE(probe.status()->CurrentPage, 0);
-        QCOMPARE(probe.status()->PlayStatus, 0);
-        QCOMPARE(probe.status()->WindowFull, 0);
-        QCOMPARE(probe.playButtonState(), 1);
-        QCOMPARE(probe.maxButtonState(), 1);
-        QCOMPARE(probe.timeSlider()->maximum(), 1000);
-        QCOMPARE(probe.volumeSlider()->maximum(), 100);
-        QCOMPARE(probe.volumeSlider()->value(), 50);
-        QVERIFY(probe.map()->settings()->testAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls));
+        QCOMPARE(parts.TimeLabel->text(), QStringLiteral("00:00:00/00:00:00"));
+        QVERIFY(!parts.UpdateTimer->isActive());
+        QVERIFY(!parts.FallbackTimer->isActive());
+        // The first page, no recording chosen, the normal window: both
+        // two-state buttons show their first face.
+        QCOMPARE(parts.Left->currentRow(), -1);
+        QCOMPARE(parts.Right->currentRow(), -1);
+        QCOMPARE(parts.Wrapper->GetIndex(), -1);
+        QVERIFY(parts.ShowsPlayFace());
+        QCOMPARE(parts.Max->objectName(), QStringLiteral("WindowMax"));
+        QVERIFY(!w.isFullScreen());
+        QVERIFY(!VideoFullScreen);
+        QCOMPARE(parts.TimeSlider->maximum(), 1000);
+        QCOMPARE(parts.VolumeSlider->maximum(), 100);
+        QCOMPARE(parts.VolumeSlider->value(), 50);
+        QVERIFY(parts.Map->settings()->testAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls));
         // The tile service asks applications to name themselves.
-        QCOMPARE(probe.map()->page()->profile()->httpUserAgent(), QStringLiteral("Vialumo/1.0.0"));
-        QVERIFY(probe.map()->url().toLocalFile().endsWith(QStringLiteral("/images/startupp.html")));
-        QVERIFY(QFileInfo(probe.map()->url().toLocalFile()).isAbsolute());
+        QCOMPARE(parts.Map->page()->profile()->httpUserAgent(), QStringLiteral("Vialumo/1.0.0"));
+        QVERIFY(parts.Map->url().toLocalFile().endsWith(QStringLiteral("/images/startupp.html")));
+        QVERIFY(QFileInfo(parts.Map->url().toLocalFile()).isAbsolute());
         QVERIFY(w.testAttribute(Qt::WA_MouseTracking));
-        QVERIFY(!probe.video()->isWindow());
+        QVERIFY(!parts.Video->isWindow());
         QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
     }
 
     void tablesAreSetUp()
     {
         Tracora w;
-        TracoraProbe probe(w);
+        WindowParts parts(w);
         const QStringList headers = {"File Name", "Date", "Time", "GPS File"};
-        for (QTableWidget *table : {probe.left(), probe.right()}) {
+        for (QTableWidget *table : {parts.Left, parts.Right}) {
             QCOMPARE(table->rowCount(), 5);
             QCOMPARE(table->columnCount(), 4);
             for (int c = 0; c < 4; ++c) {
@@ -192,64 +201,64 @@ private slots:
             QVERIFY(table->verticalHeader()->isHidden());
             QCOMPARE(table->gridStyle(), Qt::DashDotDotLine);
         }
-        QCOMPARE(probe.left()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        QCOMPARE(probe.left()->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-        QCOMPARE(probe.right()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        QCOMPARE(probe.right()->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QCOMPARE(parts.Left->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(parts.Left->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QCOMPARE(parts.Right->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(parts.Right->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     }
 
     void connectionsMadeAtConstruction()
     {
         Tracora w;
-        TracoraProbe probe(w);
-        auto *wrapper = probe.wrapper();
+        WindowParts parts(w);
+        QVERIFY(parts.Complete());
+        auto *wrapper = parts.Wrapper;
         auto button = [&](const char *name) { return w.findChild<QPushButton *>(QLatin1String(name)); };
 
         // disconnect() tells whether the connection existed.
-        QVERIFY(QObject::disconnect(probe.timeSlider(), &QSlider::sliderMoved, wrapper, &UVlcWrapper::SetPosition));
-        QVERIFY(QObject::disconnect(probe.volumeSlider(), &QSlider::sliderMoved, wrapper, &UVlcWrapper::SetVolume));
+        QVERIFY(QObject::disconnect(parts.TimeSlider, &QSlider::sliderMoved, wrapper, &UVlcWrapper::SetPosition));
+        QVERIFY(QObject::disconnect(parts.VolumeSlider, &QSlider::sliderMoved, wrapper, &UVlcWrapper::SetVolume));
         // Values set from code neither seek nor change the volume.
-        QVERIFY(!QObject::disconnect(probe.timeSlider(), &QSlider::valueChanged, wrapper, &UVlcWrapper::SetPosition));
-        QVERIFY(!QObject::disconnect(probe.volumeSlider(), &QSlider::valueChanged, wrapper, &UVlcWrapper::SetVolume));
+        QVERIFY(!QObject::disconnect(parts.TimeSlider, &QSlider::valueChanged, wrapper, &UVlcWrapper::SetPosition));
+        QVERIFY(!QObject::disconnect(parts.VolumeSlider, &QSlider::valueChanged, wrapper, &UVlcWrapper::SetVolume));
         QVERIFY(QObject::disconnect(button("VideoPlay"), &QPushButton::clicked, wrapper, &UVlcWrapper::Pause));
         QVERIFY(QObject::disconnect(button("VideoStop"), &QPushButton::clicked, wrapper, &UVlcWrapper::Stop));
-        QVERIFY(QObject::disconnect(probe.files(), &UVideoAndGpsfiles::VideoAdded, wrapper, &UVlcWrapper::AddMedia));
-        QVERIFY(QObject::disconnect(probe.files(), &UVideoAndGpsfiles::VideoDeleted, wrapper, &UVlcWrapper::RemoveMedia));
+        QVERIFY(QObject::disconnect(parts.Files, &UVideoAndGpsfiles::VideoAdded, wrapper, &UVlcWrapper::AddMedia));
+        QVERIFY(QObject::disconnect(parts.Files, &UVideoAndGpsfiles::VideoDeleted, wrapper, &UVlcWrapper::RemoveMedia));
     }
 
     void buttonsAndTablesActOnTheWindow()
     {
         Tracora w;
-        TracoraProbe probe(w);
+        WindowParts parts(w);
         w.setStyleSheet(AppStyleSheet());
         w.setObjectName(QStringLiteral("Tracora"));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
 
         // The four columns fit the table: no scroll bar hides its last row.
-        for (QTableWidget *table : {probe.left(), probe.right()}) {
+        for (QTableWidget *table : {parts.Left, parts.Right}) {
             QVERIFY(!table->horizontalScrollBar()->isVisible());
         }
 
         // The play button flips its face even with nothing to play.
-        QTest::mouseClick(probe.play(), Qt::LeftButton);
-        QCOMPARE(probe.playButtonState(), 0);
-        QCOMPARE(probe.play()->objectName(), QStringLiteral("VideoPause"));
+        QTest::mouseClick(parts.Play, Qt::LeftButton);
+        QCOMPARE(parts.Play->objectName(), QStringLiteral("VideoPause"));
 
         // A click in one table clears the other's current row.
-        probe.right()->setCurrentCell(2, 0);
-        const QRect cell = probe.left()->visualRect(probe.left()->model()->index(1, 0));
-        QTest::mouseClick(probe.left()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCOMPARE(probe.right()->currentRow(), -1);
-        QCOMPARE(probe.left()->currentRow(), 1);
-        QTest::mouseClick(probe.right()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCOMPARE(probe.left()->currentRow(), -1);
+        parts.Right->setCurrentCell(2, 0);
+        const QRect cell = parts.Left->visualRect(parts.Left->model()->index(1, 0));
+        QTest::mouseClick(parts.Left->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QCOMPARE(parts.Right->currentRow(), -1);
+        QCOMPARE(parts.Left->currentRow(), 1);
+        QTest::mouseClick(parts.Right->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QCOMPARE(parts.Left->currentRow(), -1);
 
         // The double-click on the video surface reaches the full-screen slot.
         QVERIFY(!VideoFullScreen);
-        emit probe.video()->doubleclicked();
+        emit parts.Video->doubleclicked();
         QVERIFY(VideoFullScreen);
-        emit probe.video()->doubleclicked();
+        emit parts.Video->doubleclicked();
         QVERIFY(!VideoFullScreen);
 
         QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("WindowClose")), Qt::LeftButton);
@@ -261,25 +270,25 @@ private slots:
         // The native video surface is flushed like the rest of the window: on
         // screen it must show the splash picture, not stale or black pixels.
         Tracora w;
-        TracoraProbe probe(w);
+        WindowParts parts(w);
         w.setStyleSheet(AppStyleSheet());
         w.setObjectName(QStringLiteral("Tracora"));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTest::qWait(500);
-        const int difference = SurfaceDifferenceFromSplash(&w, probe.video());
+        const int difference = SurfaceDifferenceFromSplash(&w, parts.Video);
         QVERIFY2(difference < 40, qPrintable(QString::number(difference)));
     }
 
     void renamedButtonDrawsTheOtherFace()
     {
         Tracora w;
-        TracoraProbe probe(w);
+        WindowParts parts(w);
         w.setStyleSheet(AppStyleSheet());
         w.setObjectName(QStringLiteral("Tracora"));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QPushButton *button = probe.maxButton();
+        QPushButton *button = parts.Max;
         const QSize size = button->size();
         const QImage maxFace(QStringLiteral(":/images/Window_Max.png"));
         const QImage normalFace(QStringLiteral(":/images/Window_Normal.png"));

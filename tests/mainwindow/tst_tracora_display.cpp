@@ -1,17 +1,21 @@
+// The periodic display update in the real window: the update timer, the
+// engine, the GPS log reader, the speedometer and the map page wired
+// together. Every case of the tick itself is tested without a window
+// (tst_udisplaytick).
 #include <QtTest>
 #include <QProcess>
 
+#include <climits>
+
+#include "gpslog/gpslogdata.h"
 #include "mapfixture.h"
 #include "screenfaces.h"
-#include "tracoraprobe.h"
+#include "windowparts.h"
 
 using namespace mapfixture;
 
 namespace {
 
-constexpr int Paused = 4;
-constexpr int Stopped = 5;
-constexpr int Ended = 6;
 const QString Clip = QStringLiteral(VIALUMO_TESTDATA_DIR "/clip3s.MOV");
 const QString Bars = QStringLiteral(VIALUMO_TESTDATA_DIR "/bars3s.MOV");
 
@@ -32,41 +36,74 @@ QString PageCall(const QString &name, const GpsRecord &r)
     return name + "(" + JsNumber(lat) + "," + JsNumber(lon) + ")";
 }
 
-// A window playing recordings of its own, the update timer stopped so that
-// the test drives the ticks itself.
+// Watches the window's update timer from outside: the engine's play time
+// when the timer event arrives, and again right after the window's own slot
+// (a connection made after the window's runs after it). With a limit, the
+// timer is stopped once that many ticks have run.
+class TickWatch : public QObject
+{
+public:
+    explicit TickWatch(WindowParts &parts) : Parts(parts)
+    {
+        Parts.UpdateTimer->installEventFilter(this);
+        connect(Parts.UpdateTimer, &QTimer::timeout, this, [this] {
+            After = Parts.Wrapper->GetTime();
+            ++Ticks;
+            if (AfterTick)
+                AfterTick();
+            if (Ticks >= Limit)
+                Parts.UpdateTimer->stop();
+        });
+    }
+
+    // Runs exactly one tick of the window's own timer.
+    bool RunOneTick()
+    {
+        const int before = Ticks;
+        Limit = Ticks + 1;
+        Parts.UpdateTimer->start();
+        const bool ran = QTest::qWaitFor([&] { return Ticks > before; }, 5000);
+        Limit = INT_MAX;
+        return ran;
+    }
+
+    WindowParts &Parts;
+    int Ticks = 0;
+    int Limit = INT_MAX;
+    qint64 Before = -1;
+    qint64 After = -1;
+    std::function<void()> AfterTick;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Timer)
+            Before = Parts.Wrapper->GetTime();
+        return false;
+    }
+};
+
+// A window playing recordings of its own.
 struct PlaySession
 {
     Workspace Space;
     Tracora Window;
-    TracoraProbe Probe{Window};
+    WindowParts Parts{Window};
+    TickWatch Watch{Parts};
     RecordingPage *Page = nullptr;
     bool Exposed = false;
 
     PlaySession()
     {
-        Page = InstallRecordingPage(Probe.map());
+        Page = InstallRecordingPage(Parts.Map);
         Window.show();
-        Exposed = QTest::qWaitForWindowExposed(&Window);
+        Exposed = QTest::qWaitForWindowExposed(&Window) && Parts.Complete();
     }
 
-    bool PlayAndHoldTicks(int index)
+    bool Play(int row)
     {
-        Probe.loadMapToPlay(index);
-        const bool playing = QTest::qWaitFor([&] {
-            return Probe.wrapper()->GetState() == UVlcWrapper::StatePlaying && Probe.wrapper()->GetIndex() == index
-                && Probe.updateTimer()->isActive();
-        }, 20000);
-        Probe.updateTimer()->stop();
-        return playing;
-    }
-
-    // One tick, with the play second read just before and after it.
-    QPair<int, int> Tick()
-    {
-        const int before = int(Probe.wrapper()->GetTime() / 1000);
-        Probe.updateUIData();
-        const int after = int(Probe.wrapper()->GetTime() / 1000);
-        return {before, after};
+        WindowParts::DoubleClickRow(Parts.Left, row);
+        return QTest::qWaitFor([&] { return Parts.PlayingIndex(row) && Parts.UpdateTimer->isActive(); }, 20000);
     }
 };
 
@@ -79,29 +116,6 @@ public:
     static void initMain() { Tracora::PrepareApplication(); }
 
 private slots:
-    void playTimeLabel_data()
-    {
-        QTest::addColumn<qint64>("ms");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("zero") << qint64(0) << "00:00:00";
-        QTest::newRow("59.9 s") << qint64(59900) << "00:00:59";
-        QTest::newRow("187 s") << qint64(187000) << "00:03:07";
-        QTest::newRow("4365 s") << qint64(4365000) << "01:12:45";
-        QTest::newRow("3600 s") << qint64(3600000) << "01:00:00";
-        QTest::newRow("10 h 5 min") << qint64(36300000) << "10:05:00";
-        QTest::newRow("99:59:59") << qint64(359999000) << "99:59:59";
-        QTest::newRow("100 h") << qint64(360000000) << "100:00:00";
-        QTest::newRow("123 h 4 min 5 s") << qint64(443045000) << "123:04:05";
-        QTest::newRow("123 h 24 min 5 s") << qint64(444245000) << "123:24:05";
-        QTest::newRow("engine knows no time") << qint64(-1) << "00:00:00";
-    }
-    void playTimeLabel()
-    {
-        QFETCH(qint64, ms);
-        QFETCH(QString, text);
-        QCOMPARE(Tracora::FormatPlayTime(ms), text);
-    }
-
     void playingTickFollowsTheLog_data()
     {
         QTest::addColumn<QString>("northSouth");
@@ -114,165 +128,103 @@ private slots:
         QFETCH(QString, northSouth);
         QFETCH(QString, eastWest);
         PlaySession s;
+        QVERIFY(s.Exposed);
         const QStringList log = DriveLog(5, northSouth, eastWest);
-        s.Probe.files()->AddVideoAndGpsfiles({s.Space.AddRecording(1, Clip, &log)});
-        QVERIFY(s.PlayAndHoldTicks(0));
-        QVERIFY(QTest::qWaitFor([&] { return s.Probe.wrapper()->GetTime() >= 1000; }, 10000));
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, &log)});
+        QVERIFY(s.Play(0));
+        // The test lets the ticks run one at a time from here.
+        s.Parts.UpdateTimer->stop();
+        QVERIFY(QTest::qWaitFor([&] { return s.Parts.Wrapper->GetTime() >= 1000; }, 10000));
+        // The same log, read by a reader of the test's own.
+        GpsLogData track;
+        track.ReadGpsfile(s.Parts.Files->GetGpsfilePath(0));
+        QCOMPARE(track.GetGpsDataCount(), 5);
 
         s.Page->Calls.clear();
-        const auto seconds = s.Tick();
-        const GpsRecord first = s.Probe.gps()->GetFirstAvailableGpsData();
+        // Normally the first tick of a play: it turns the face to Pause.
+        const bool faceToSwitch = s.Parts.ShowsPlayFace();
+        QVERIFY(s.Watch.RunOneTick());
+        const GpsRecord first = track.GetFirstAvailableGpsData();
         QStringList positions, calls;
-        for (int second : {seconds.first, seconds.second}) {
-            const GpsRecord r = s.Probe.gps()->GetGpsDataAt(second);
+        for (qint64 time : {s.Watch.Before, s.Watch.After}) {
+            const GpsRecord r = track.GetGpsDataAt(int(time / 1000));
             positions << PositionText(r);
             calls << PageCall("setposition", r);
         }
-        QVERIFY2(positions.contains(s.Probe.position()->text()), qPrintable(s.Probe.position()->text()));
-        const GpsRecord shown = s.Probe.gps()->GetGpsDataAt(positions.indexOf(s.Probe.position()->text()) == 0
-                                                                ? seconds.first : seconds.second);
-        QCOMPARE(s.Probe.speed()->CarSpeed(), shown.Velocity);
-        QVERIFY(s.Probe.position()->text().contains(northSouth + ":" + shown.Latitude));
-        QVERIFY(s.Probe.position()->text().contains(eastWest + ":" + shown.Longitude));
-        QVERIFY(s.Probe.timeSlider()->value() > 0);
-        QVERIFY(s.Probe.timeLabel()->text().endsWith("/00:00:03"));
-        QCOMPARE(s.Probe.playButtonState(), 0);
-        QCOMPARE(s.Probe.play()->objectName(), QStringLiteral("VideoPause"));
+        const QString position = s.Parts.Position->text();
+        QVERIFY2(positions.contains(position), qPrintable(position));
+        const GpsRecord shown = track.GetGpsDataAt(int((positions.indexOf(position) == 0 ? s.Watch.Before
+                                                                                         : s.Watch.After) / 1000));
+        QCOMPARE(s.Parts.Speed->CarSpeed(), shown.Velocity);
+        QVERIFY(position.contains(northSouth + ":" + shown.Latitude));
+        QVERIFY(position.contains(eastWest + ":" + shown.Longitude));
+        QVERIFY(s.Parts.TimeSlider->value() > 0);
+        QVERIFY(s.Parts.TimeLabel->text().endsWith("/00:00:03"));
+        QVERIFY(!s.Parts.ShowsPlayFace());
 
-        QVERIFY(QTest::qWaitFor([&] { return s.Page->Calls.size() >= 3; }, 10000));
-        // The face switch to Pause comes with its SetLocation call.
+        QVERIFY(QTest::qWaitFor([&] { return s.Page->Calls.size() >= (faceToSwitch ? 3 : 2); }, 10000));
         QCOMPARE(s.Page->Calls.at(0), PageCall("setstart", first));
         QVERIFY2(calls.contains(s.Page->Calls.at(1)), qPrintable(s.Page->Calls.at(1)));
-        QCOMPARE(s.Page->Calls.at(2), QStringLiteral("SetLocation(22.4,113.4)"));
+        // The face switch to Pause comes with its SetLocation call.
+        if (faceToSwitch)
+            QCOMPARE(s.Page->Calls.at(2), QStringLiteral("SetLocation(22.4,113.4)"));
         if (northSouth == "S")
             QVERIFY(s.Page->Calls.at(1).startsWith("setposition(-22."));
-    }
-
-    void secondWithoutAFixShowsOnlyTheLetters()
-    {
-        PlaySession s;
-        QStringList log = NoFixLog(2) + DriveLog(8);
-        s.Probe.files()->AddVideoAndGpsfiles({s.Space.AddRecording(1, Clip, &log)});
-        QVERIFY(s.PlayAndHoldTicks(0));
-        s.Probe.speed()->SetCarSpeed(77);
-        s.Page->Calls.clear();
-        // Seconds 0 and 1 of the log have no fix.
-        if (s.Probe.wrapper()->GetTime() >= 900)
-            QSKIP("the engine ran past the first second before the tick");
-        s.Tick();
-        QCOMPARE(s.Probe.position()->text(), QString(7, ' ') + "E:" + QString(23, ' ') + "N:");
-        QCOMPARE(s.Probe.speed()->CarSpeed(), 0.0);
-        QVERIFY(QTest::qWaitFor([&] { return s.Page->Calls.size() >= 1; }, 10000));
-        QTest::qWait(200);
-        // Only the start of the drive: the third line, the first with a fix.
-        QCOMPARE(s.Page->Calls.first(), PageCall("setstart", s.Probe.gps()->GetGpsDataAt(2)));
-        for (const QString &call : s.Page->Calls)
-            QVERIFY(!call.startsWith("setposition("));
-    }
-
-    void trackWithoutAnyRecordSendsNoCall()
-    {
-        PlaySession s;
-        const QStringList log = DriveLog(5);
-        const QString video = s.Space.AddRecording(1, Clip, &log);
-        s.Probe.files()->AddVideoAndGpsfiles({video});
-        // The log goes after import; the recording still asks for the online map.
-        QVERIFY(QFile::remove(s.Probe.files()->GetGpsfilePath(0)));
-        QVERIFY(s.PlayAndHoldTicks(0));
-        QCOMPARE(s.Probe.status()->PlayStatus, 1);
-        QCOMPARE(s.Probe.gps()->GetGpsDataCount(), 0);
-        s.Page->Calls.clear();
-        s.Tick();
-        s.Tick();
-        QCOMPARE(s.Probe.position()->text(), QString(7, ' ') + "E:" + QString(23, ' ') + "N:");
-        QCOMPARE(s.Probe.speed()->CarSpeed(), 0.0);
-        QTest::qWait(500);
-        for (const QString &call : s.Page->Calls)
-            QVERIFY2(!call.startsWith("setstart(") && !call.startsWith("setposition("), qPrintable(call));
-    }
-
-    void pausedTickChangesNothing()
-    {
-        PlaySession s;
-        const QStringList log = DriveLog(5);
-        s.Probe.files()->AddVideoAndGpsfiles({s.Space.AddRecording(1, Clip, &log)});
-        QVERIFY(s.PlayAndHoldTicks(0));
-        s.Tick();
-        s.Probe.wrapper()->Pause();
-        QVERIFY(QTest::qWaitFor([&] { return s.Probe.wrapper()->GetState() == Paused; }, 10000));
-        s.Tick();
-        const QString label = s.Probe.timeLabel()->text();
-        const QString position = s.Probe.position()->text();
-        const int slider = s.Probe.timeSlider()->value();
-        s.Probe.switchPlayButton(); // the user's click shows Play
-        for (int i = 0; i < 3; ++i) {
-            s.Tick();
-            QTest::qWait(100);
-        }
-        QCOMPARE(s.Probe.timeLabel()->text(), label);
-        QCOMPARE(s.Probe.position()->text(), position);
-        QCOMPARE(s.Probe.timeSlider()->value(), slider);
-        QCOMPARE(s.Probe.playButtonState(), 1);
     }
 
     void stoppedTickResetsTheDisplays()
     {
         PlaySession s;
+        QVERIFY(s.Exposed);
         s.Window.setStyleSheet(AppStyleSheet());
-        s.Probe.files()->AddVideoAndGpsfiles({s.Space.AddRecording(1, Clip, nullptr)});
-        QVERIFY(s.PlayAndHoldTicks(0));
-        s.Tick();
-        QCOMPARE(s.Probe.playButtonState(), 0);
-        QTest::mouseClick(s.Window.findChild<QPushButton *>("VideoStop"), Qt::LeftButton);
-        QVERIFY(QTest::qWaitFor([&] { return s.Probe.wrapper()->GetState() == Stopped; }, 10000));
-        s.Tick();
-        QCOMPARE(s.Probe.timeLabel()->text(), QStringLiteral("00:00:00/00:00:00"));
-        QCOMPARE(s.Probe.timeSlider()->value(), 0);
-        QCOMPARE(s.Probe.playButtonState(), 1);
-        QCOMPARE(s.Probe.play()->objectName(), QStringLiteral("VideoPlay"));
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, nullptr)});
+        QVERIFY(s.Play(0));
+        QTRY_VERIFY_WITH_TIMEOUT(!s.Parts.ShowsPlayFace(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(s.Parts.TimeSlider->value() > 0, 5000);
+
+        QTest::mouseClick(s.Parts.Stop, Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return s.Parts.Wrapper->GetState() == UVlcWrapper::StateStopped; }, 10000));
+        const int ticks = s.Watch.Ticks;
+        QVERIFY(QTest::qWaitFor([&] { return s.Watch.Ticks > ticks; }, 5000));
+        QCOMPARE(s.Parts.TimeLabel->text(), QStringLiteral("00:00:00/00:00:00"));
+        QCOMPARE(s.Parts.TimeSlider->value(), 0);
+        QVERIFY(s.Parts.ShowsPlayFace());
 
         // The last picture goes with the engine's window: the surface shows
         // its splash again.
         QTest::qWait(500);
-        const int difference = SurfaceDifferenceFromSplash(&s.Window, s.Probe.video());
+        const int difference = SurfaceDifferenceFromSplash(&s.Window, s.Parts.Video);
         QVERIFY2(difference < 40, qPrintable(QString::number(difference)));
     }
 
     void endedRecordingStartsTheNext()
     {
         PlaySession s;
+        QVERIFY(s.Exposed);
         const QStringList log = DriveLog(4);
-        s.Probe.files()->AddVideoAndGpsfiles({s.Space.AddRecording(1, Clip, nullptr),
-                                              s.Space.AddRecording(2, Bars, &log)});
-        s.Probe.listTableUpdate();
-        QVERIFY(s.PlayAndHoldTicks(0));
-        s.Tick();
-        QVERIFY(QTest::qWaitFor([&] { return s.Probe.wrapper()->GetState() == Ended; }, 15000));
-        s.Tick();
-        QCOMPARE(s.Probe.timeSlider()->value(), 1000);
-        QCOMPARE(s.Probe.playButtonState(), 1);
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 1);
-        QCOMPARE(s.Probe.status()->PlayStatus, 1);
-        QCOMPARE(s.Probe.right()->currentRow(), -1);
-        QCOMPARE(s.Probe.left()->currentRow(), 1);
-        QVERIFY(QTest::qWaitFor([&] { return s.Probe.wrapper()->GetState() == UVlcWrapper::StatePlaying; }, 20000));
-        QCOMPARE(s.Page->Pages.last(), QStringLiteral("googlearth"));
-    }
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, nullptr), s.Space.AddRecording(2, Bars, &log)});
 
-    void endedLastRecordingStaysEnded()
-    {
-        PlaySession s;
-        s.Probe.files()->AddVideoAndGpsfiles({s.Space.AddRecording(1, Clip, nullptr)});
-        QVERIFY(s.PlayAndHoldTicks(0));
-        s.Tick();
-        QVERIFY(QTest::qWaitFor([&] { return s.Probe.wrapper()->GetState() == Ended; }, 15000));
-        for (int i = 0; i < 3; ++i)
-            s.Tick();
-        QCOMPARE(s.Probe.timeSlider()->value(), 1000);
-        QCOMPARE(s.Probe.playButtonState(), 1);
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 0);
-        QCOMPARE(s.Probe.wrapper()->GetState(), Ended);
-        QCOMPARE(s.Probe.status()->PlayStatus, 2);
+        // The display as the tick that saw the end left it.
+        bool seen = false;
+        int slider = -1, leftRow = -2, rightRow = -2;
+        bool playFace = false;
+        s.Watch.AfterTick = [&] {
+            if (seen || s.Parts.Wrapper->GetIndex() != 1)
+                return;
+            seen = true;
+            slider = s.Parts.TimeSlider->value();
+            playFace = s.Parts.ShowsPlayFace();
+            leftRow = s.Parts.Left->currentRow();
+            rightRow = s.Parts.Right->currentRow();
+        };
+        QVERIFY(s.Play(0));
+        QVERIFY(QTest::qWaitFor([&] { return seen; }, 15000));
+        QCOMPARE(slider, 1000);
+        QVERIFY(playFace);
+        QCOMPARE(leftRow, 1);
+        QCOMPARE(rightRow, -1);
+        QVERIFY(QTest::qWaitFor([&] { return s.Parts.PlayingIndex(1); }, 20000));
+        QCOMPARE(s.Page->Pages, QStringList({"no_gps_file", "googlearth"}));
     }
 
     void realDoubleClickOverThePictureReachesTheSurface()
@@ -280,12 +232,13 @@ private slots:
         if (QStandardPaths::findExecutable("xdotool").isEmpty())
             QSKIP("xdotool is not installed");
         PlaySession s;
-        s.Probe.files()->AddVideoAndGpsfiles({s.Space.AddRecording(1, Clip, nullptr)});
+        QVERIFY(s.Exposed);
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, nullptr)});
         s.Window.activateWindow();
-        QVERIFY(s.PlayAndHoldTicks(0));
+        QVERIFY(s.Play(0));
         QTest::qWait(500); // the engine's picture is up
-        QSignalSpy spy(s.Probe.video(), &UDoubleClickedWidget::doubleclicked);
-        const QPoint centre = s.Probe.video()->mapToGlobal(s.Probe.video()->rect().center());
+        QSignalSpy spy(s.Parts.Video, &UDoubleClickedWidget::doubleclicked);
+        const QPoint centre = s.Parts.Video->mapToGlobal(s.Parts.Video->rect().center());
         const int rc = QProcess::execute("xdotool", {"mousemove", QString::number(centre.x()),
                                                      QString::number(centre.y()), "click", "--repeat", "2",
                                                      "--delay", "60", "1"});

@@ -1,9 +1,12 @@
+// The list tables in the real window: the buttons, the tables' clicks and the
+// catalogue wired together. The paging arithmetic itself is tested without a
+// window (tst_ulistpaging).
 #include <QtTest>
 #include <QFileDialog>
 #include <QLineEdit>
 
 #include "mapfixture.h"
-#include "tracoraprobe.h"
+#include "windowparts.h"
 
 using namespace mapfixture;
 
@@ -20,9 +23,29 @@ QStringList Row(QTableWidget *table, int row)
     return cells;
 }
 
+// The file names a page shows, left table then right, blank rows as "".
+QStringList Names(const WindowParts &parts)
+{
+    QStringList names;
+    for (QTableWidget *table : {parts.Left, parts.Right}) {
+        for (int r = 0; r < 5; ++r)
+            names << table->item(r, 0)->text();
+    }
+    return names;
+}
+
 QString Name(int number)
 {
     return QStringLiteral("CLIP%1.MOV").arg(number, 4, 10, QLatin1Char('0'));
+}
+
+// The names of recordings first to first + count - 1, padded with blanks to a page.
+QStringList PageOf(int first, int count)
+{
+    QStringList names;
+    for (int i = 0; i < 10; ++i)
+        names << (i < count ? Name(first + i) : QString());
+    return names;
 }
 
 // A window with `count` recordings CLIP0000.MOV ... (fake videos without logs).
@@ -30,15 +53,14 @@ struct ListSession
 {
     Workspace Space;
     Tracora Window;
-    TracoraProbe Probe{Window};
+    WindowParts Parts{Window};
 
     explicit ListSession(int count)
     {
         QStringList videos;
         for (int i = 0; i < count; ++i)
             videos << Space.AddRecording(i, QString(), nullptr);
-        Probe.files()->AddVideoAndGpsfiles(videos);
-        Probe.listTableUpdate();
+        Parts.AddRecordings(videos);
     }
 };
 
@@ -51,53 +73,34 @@ public:
     static void initMain() { Tracora::PrepareApplication(); }
 
 private slots:
-    void emptyCatalogueHasNoPages()
+    void pageButtonsTurnAndRefill()
     {
         ListSession s(0);
-        for (int r = 0; r < 5; ++r) {
-            QCOMPARE(Row(s.Probe.left(), r), QStringList({"", "", "", ""}));
-            QCOMPARE(Row(s.Probe.right(), r), QStringList({"", "", "", ""}));
-        }
-        s.Probe.nextPage();
-        QCOMPARE(s.Probe.status()->CurrentPage, 0);
-        s.Probe.previousPage();
-        QCOMPARE(s.Probe.status()->CurrentPage, 0);
-        QCOMPARE(s.Probe.left()->currentRow(), -1);
-        QCOMPARE(s.Probe.right()->currentRow(), -1);
-    }
+        QVERIFY(s.Parts.Complete());
+        // Nothing to page through: the tables stay blank.
+        s.Parts.NextPage->click();
+        s.Parts.PreviousPage->click();
+        QCOMPARE(Names(s.Parts), PageOf(0, 0));
+        QCOMPARE(s.Parts.Left->currentRow(), -1);
+        QCOMPARE(s.Parts.Right->currentRow(), -1);
 
-    void pagesHoldTenRecordings_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("lastPage");
-        QTest::newRow("ten") << 10 << 0;
-        QTest::newRow("eleven") << 11 << 1;
-        QTest::newRow("thirteen") << 13 << 1;
-        QTest::newRow("twenty") << 20 << 1;
-    }
-    void pagesHoldTenRecordings()
-    {
-        QFETCH(int, count);
-        QFETCH(int, lastPage);
-        ListSession s(count);
-        QCOMPARE(Row(s.Probe.left(), 0).first(), Name(0));
-        QCOMPARE(Row(s.Probe.left(), 0).last(), QStringLiteral("Not Exist"));
-        QVERIFY(!Row(s.Probe.left(), 0).at(1).isEmpty());
-        QCOMPARE(Row(s.Probe.right(), 4).first(), Name(9));
+        QStringList videos;
+        for (int i = 0; i < 13; ++i)
+            videos << s.Space.AddRecording(i, QString(), nullptr);
+        s.Parts.AddRecordings(videos);
+        QCOMPARE(Names(s.Parts), PageOf(0, 10));
+        QCOMPARE(Row(s.Parts.Left, 0).last(), QStringLiteral("Not Exist"));
+        QVERIFY(!Row(s.Parts.Left, 0).at(1).isEmpty());
+        QVERIFY(!Row(s.Parts.Left, 0).at(2).isEmpty());
 
-        for (int i = 0; i < 3; ++i)
-            s.Probe.nextPage();
-        QCOMPARE(s.Probe.status()->CurrentPage, lastPage);
-        for (int r = 0; r < 10; ++r) {
-            const int index = lastPage * 10 + r;
-            QTableWidget *table = r < 5 ? s.Probe.left() : s.Probe.right();
-            const QString expected = index < count ? Name(index) : QString();
-            QCOMPARE(Row(table, r % 5).first(), expected);
-            if (index >= count)
-                QCOMPARE(Row(table, r % 5), QStringList({"", "", "", ""}));
-        }
-        s.Probe.previousPage();
-        QCOMPARE(s.Probe.status()->CurrentPage, qMax(0, lastPage - 1));
+        s.Parts.NextPage->click();
+        QCOMPARE(Names(s.Parts), PageOf(10, 3));
+        QCOMPARE(Row(s.Parts.Left, 3), QStringList({"", "", "", ""}));
+        QCOMPARE(Row(s.Parts.Right, 0), QStringList({"", "", "", ""}));
+        s.Parts.NextPage->click(); // the last page
+        QCOMPARE(Names(s.Parts), PageOf(10, 3));
+        s.Parts.PreviousPage->click();
+        QCOMPARE(Names(s.Parts), PageOf(0, 10));
     }
 
     void highlightFollowsThePlayListIndexWithinAPage_data()
@@ -105,8 +108,6 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("leftRow");
         QTest::addColumn<int>("rightRow");
-        QTest::newRow("none chosen") << -1 << -1 << -1;
-        QTest::newRow("index 3") << 3 << 3 << -1;
         QTest::newRow("index 13 seen from page 0") << 13 << 3 << -1;
         QTest::newRow("index 17 seen from page 0") << 17 << -1 << 2;
     }
@@ -116,35 +117,44 @@ private slots:
         QFETCH(int, leftRow);
         QFETCH(int, rightRow);
         ListSession s(20);
-        s.Probe.wrapper()->SetIndex(index);
-        s.Probe.listTableUpdate();
-        QCOMPARE(s.Probe.status()->CurrentPage, 0);
-        QCOMPARE(s.Probe.left()->currentRow(), leftRow);
-        QCOMPARE(s.Probe.right()->currentRow(), rightRow);
+        QCOMPARE(s.Parts.Left->currentRow(), -1); // none chosen yet
+        QCOMPARE(s.Parts.Right->currentRow(), -1);
+        s.Parts.Wrapper->SetIndex(index);
+        s.Parts.PreviousPage->click();
+        QCOMPARE(Names(s.Parts), PageOf(0, 10));
+        QCOMPARE(s.Parts.Left->currentRow(), leftRow);
+        QCOMPARE(s.Parts.Right->currentRow(), rightRow);
     }
 
     void doubleClickChoosesTheRowOfThePage()
     {
         ListSession s(30);
-        s.Probe.nextPage();
-        s.Probe.nextPage();
-        QCOMPARE(s.Probe.status()->CurrentPage, 2);
-        s.Probe.playRight(4);
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 29);
-        QCOMPARE(s.Probe.status()->PlayStatus, 2);
-        s.Probe.playLeft(1);
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 21);
+        s.Window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s.Window));
+        s.Parts.NextPage->click();
+        s.Parts.NextPage->click();
+        QCOMPARE(Names(s.Parts), PageOf(20, 10));
+        WindowParts::DoubleClickRow(s.Parts.Right, 4);
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), 29);
+        // A recording without a log asks for its information page.
+        QCOMPARE(s.Parts.Map->url().fileName(), QStringLiteral("no_gps_file.html"));
+        WindowParts::DoubleClickRow(s.Parts.Left, 1);
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), 21);
         // The page and the tables stay as they are.
-        QCOMPARE(s.Probe.status()->CurrentPage, 2);
+        QCOMPARE(Names(s.Parts), PageOf(20, 10));
     }
 
     void doubleClickOnABlankRowDoesNothing()
     {
         ListSession s(3);
-        s.Probe.playLeft(4);
-        s.Probe.playRight(0);
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), -1);
-        QCOMPARE(s.Probe.status()->PlayStatus, 0);
+        s.Window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s.Window));
+        WindowParts::DoubleClickRow(s.Parts.Left, 4);
+        WindowParts::DoubleClickRow(s.Parts.Right, 0);
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), -1);
+        QVERIFY(!s.Parts.FallbackTimer->isActive());
+        // No map page was asked for.
+        QCOMPARE(s.Parts.Map->url().fileName(), QStringLiteral("startupp.html"));
     }
 
     void deleteTakesTheCurrentRow_data()
@@ -157,8 +167,8 @@ private slots:
         QTest::addColumn<int>("pageAfter");
         QTest::newRow("right row 2 on page 1") << 20 << 1 << -1 << 2 << 17 << 1;
         QTest::newRow("right wins over left") << 20 << 0 << 1 << 3 << 8 << 0;
-        QTest::newRow("left row 0") << 5 << 0 << 0 << -1 << 0 << 0;
         QTest::newRow("only one on the last page") << 11 << 1 << 0 << -1 << 10 << 0;
+        QTest::newRow("the last recording of all") << 1 << 0 << 0 << -1 << 0 << 0;
         QTest::newRow("nothing selected") << 4 << 0 << -1 << -1 << -1 << 0;
         QTest::newRow("blank row beyond the list") << 4 << 0 << 4 << -1 << -1 << 0;
     }
@@ -171,11 +181,20 @@ private slots:
         QFETCH(int, removed);
         QFETCH(int, pageAfter);
         ListSession s(count);
+        s.Window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s.Window));
         for (int i = 0; i < page; ++i)
-            s.Probe.nextPage();
-        s.Probe.left()->setCurrentCell(leftRow, leftRow < 0 ? -1 : 0);
-        s.Probe.right()->setCurrentCell(rightRow, rightRow < 0 ? -1 : 0);
-        s.Probe.deleteFile();
+            s.Parts.NextPage->click();
+        // A click in one table clears the other's current row: both only from code.
+        if (leftRow >= 0 && rightRow >= 0) {
+            s.Parts.Left->setCurrentCell(leftRow, 0);
+            s.Parts.Right->setCurrentCell(rightRow, 0);
+        } else if (leftRow >= 0) {
+            WindowParts::ClickRow(s.Parts.Left, leftRow);
+        } else if (rightRow >= 0) {
+            WindowParts::ClickRow(s.Parts.Right, rightRow);
+        }
+        s.Parts.Delete->click();
 
         QStringList expected;
         for (int i = 0; i < count; ++i) {
@@ -183,97 +202,63 @@ private slots:
                 expected << Name(i);
         }
         QStringList names;
-        for (int i = 0; i < s.Probe.files()->GetVideoCount(); ++i)
-            names << s.Probe.files()->GetVideoName(i);
+        for (int i = 0; i < s.Parts.Files->GetVideoCount(); ++i)
+            names << s.Parts.Files->GetVideoName(i);
         QCOMPARE(names, expected);
-        QCOMPARE(s.Probe.status()->CurrentPage, pageAfter);
-        QCOMPARE(Row(s.Probe.left(), 0).first(), expected.value(pageAfter * 10));
-    }
-
-    void deleteOfTheLastRecordingLeavesBlankTables()
-    {
-        ListSession s(1);
-        s.Probe.left()->setCurrentCell(0, 0);
-        s.Probe.deleteFile();
-        QCOMPARE(s.Probe.files()->GetVideoCount(), 0);
-        QCOMPARE(s.Probe.status()->CurrentPage, 0);
-        QCOMPARE(Row(s.Probe.left(), 0), QStringList({"", "", "", ""}));
+        const QStringList shown = expected.mid(pageAfter * 10, 10);
+        QCOMPARE(Names(s.Parts), shown + QStringList(10 - shown.size(), QString()));
     }
 
     void deleteRightAfterARefillTakesTheHighlightedRow()
     {
         ListSession s(8);
-        s.Probe.wrapper()->SetIndex(6);
-        s.Probe.listTableUpdate();
-        s.Probe.deleteFile();
-        QCOMPARE(s.Probe.files()->GetVideoCount(), 7);
-        QCOMPARE(s.Probe.files()->GetVideoName(6), Name(7));
+        s.Parts.Wrapper->SetIndex(6);
+        s.Parts.PreviousPage->click();
+        QCOMPARE(s.Parts.Right->currentRow(), 1);
+        s.Parts.Delete->click();
+        QCOMPARE(s.Parts.Files->GetVideoCount(), 7);
+        QCOMPARE(s.Parts.Files->GetVideoName(6), Name(7));
         // The play list moved its index to the row before.
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 5);
-        QCOMPARE(s.Probe.right()->currentRow(), 0);
-    }
-
-    void deletingThePlayingRecordingKeepsItPlaying()
-    {
-        Workspace space;
-        Tracora w;
-        TracoraProbe probe(w);
-        w.show();
-        QStringList videos;
-        for (int i = 0; i < 3; ++i)
-            videos << space.AddRecording(i, Clip, nullptr);
-        probe.files()->AddVideoAndGpsfiles(videos);
-        probe.listTableUpdate();
-        probe.loadMapToPlay(2);
-        QVERIFY(QTest::qWaitFor([&] { return probe.wrapper()->GetState() == UVlcWrapper::StatePlaying; }, 20000));
-
-        probe.right()->setCurrentCell(-1, -1);
-        probe.left()->setCurrentCell(2, 0);
-        probe.deleteFile();
-        QCOMPARE(probe.files()->GetVideoCount(), 2);
-        QCOMPARE(probe.wrapper()->GetIndex(), 1);
-        QCOMPARE(probe.left()->currentRow(), 1);
-        QCOMPARE(probe.wrapper()->GetState(), 3);
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), 5);
+        QCOMPARE(s.Parts.Right->currentRow(), 0);
     }
 
     void nextAndPreviousStepThroughPages()
     {
         ListSession s(12);
+        s.Window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s.Window));
         // Nothing chosen: previous does nothing, next starts the first.
-        s.Probe.playPrevious();
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), -1);
-        s.Probe.playNext();
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 0);
-        QCOMPARE(s.Probe.status()->CurrentPage, 0);
-        QCOMPARE(s.Probe.left()->currentRow(), 0);
+        s.Parts.Previous->click();
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), -1);
+        s.Parts.Next->click();
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), 0);
+        QCOMPARE(s.Parts.Left->currentRow(), 0);
+        s.Parts.Previous->click(); // on the first: nothing
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), 0);
 
-        s.Probe.playPrevious(); // on the first: nothing
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 0);
+        WindowParts::DoubleClickRow(s.Parts.Right, 4);
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), 9);
+        s.Parts.Next->click();
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), 10);
+        QCOMPARE(Names(s.Parts), PageOf(10, 2));
+        QCOMPARE(s.Parts.Left->currentRow(), 0);
+        s.Parts.Next->click();
+        s.Parts.Next->click(); // on the last: nothing, no wrap
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), 11);
 
-        s.Probe.loadMapToPlay(9);
-        s.Probe.playNext();
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 10);
-        QCOMPARE(s.Probe.status()->CurrentPage, 1);
-        QCOMPARE(Row(s.Probe.left(), 0).first(), Name(10));
-        QCOMPARE(s.Probe.left()->currentRow(), 0);
-
-        s.Probe.playNext();
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 11);
-        s.Probe.playNext(); // on the last: nothing, no wrap
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 11);
-
-        s.Probe.loadMapToPlay(10);
-        s.Probe.playPrevious();
-        QCOMPARE(s.Probe.wrapper()->GetIndex(), 9);
-        QCOMPARE(s.Probe.status()->CurrentPage, 0);
-        QCOMPARE(s.Probe.right()->currentRow(), 4);
+        s.Parts.Previous->click();
+        s.Parts.Previous->click();
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), 9);
+        QCOMPARE(Names(s.Parts), PageOf(0, 10));
+        QCOMPARE(s.Parts.Right->currentRow(), 4);
     }
 
-    void importGoesThroughTheFileDialog()
+    void importPlayAndDeleteThePlayingRecording()
     {
         Workspace space;
         Tracora w;
-        TracoraProbe probe(w);
+        WindowParts parts(w);
         w.show();
         QStringList videos;
         for (int i = 1; i <= 3; ++i)
@@ -322,22 +307,30 @@ private slots:
         };
 
         answer(false);
-        probe.openFiles();
+        QTest::mouseClick(parts.Import, Qt::LeftButton);
         QCOMPARE(caption, QStringLiteral("Open Files"));
         QCOMPARE(filters, QStringList({"Video Files (*.MOV)"}));
-        QCOMPARE(probe.files()->GetVideoCount(), 0);
+        QCOMPARE(parts.Files->GetVideoCount(), 0);
 
         answer(true);
-        probe.openFiles();
-        QCOMPARE(probe.files()->GetVideoCount(), 3);
-        QCOMPARE(Row(probe.left(), 2).first(), Name(3));
+        QTest::mouseClick(parts.Import, Qt::LeftButton);
+        QCOMPARE(parts.Files->GetVideoCount(), 3);
+        QCOMPARE(Row(parts.Left, 2).first(), Name(3));
 
-        // Double-clicking the second row plays that recording in the window.
-        const QRect cell = probe.left()->visualRect(probe.left()->model()->index(1, 0));
-        QTest::mouseClick(probe.left()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QTest::mouseDClick(probe.left()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCOMPARE(probe.wrapper()->GetIndex(), 1);
-        QVERIFY(QTest::qWaitFor([&] { return probe.wrapper()->GetState() == UVlcWrapper::StatePlaying; }, 20000));
+        // Double-clicking the third row plays that recording in the window.
+        WindowParts::DoubleClickRow(parts.Left, 2);
+        QCOMPARE(parts.Wrapper->GetIndex(), 2);
+        QVERIFY(QTest::qWaitFor([&] { return parts.PlayingIndex(2); }, 20000));
+
+        // Deleting the playing recording keeps it playing: only the list entry
+        // goes, and the play list's index moves to the row before.
+        WindowParts::ClickRow(parts.Left, 2);
+        parts.Delete->click();
+        QCOMPARE(parts.Files->GetVideoCount(), 2);
+        QCOMPARE(parts.Wrapper->GetIndex(), 1);
+        QCOMPARE(parts.Left->currentRow(), 1);
+        QCOMPARE(parts.Wrapper->GetState(), int(UVlcWrapper::StatePlaying));
+        QVERIFY(QFile::exists(videos.at(2)));
     }
 };
 

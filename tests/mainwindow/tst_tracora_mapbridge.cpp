@@ -1,8 +1,13 @@
+// The map page bridge in the real window: the web view's load reports, the
+// "#isonline" answer from a real page, the two timers and the engine wired
+// together. Every transition and the stale answers are tested without a
+// window (tst_umapbridge).
 #include <QtTest>
+#include <QPointer>
 
 #include "debugcounter.h"
 #include "mapfixture.h"
-#include "tracoraprobe.h"
+#include "windowparts.h"
 
 using namespace mapfixture;
 
@@ -10,18 +15,27 @@ namespace {
 
 const QString Clip = QStringLiteral(VIALUMO_TESTDATA_DIR "/clip3s.MOV");
 
+// A window over a workspace of its own, its map view recording the pages
+// it is asked for and the calls they receive.
 struct Session
 {
-    explicit Session(OnlineMap map) : Space(map) {}
+    explicit Session(OnlineMap map) : Space(map)
+    {
+        Page = InstallRecordingPage(Parts.Map);
+        Window.show();
+    }
+    bool Complete() { return Parts.Complete() && QTest::qWaitForWindowExposed(&Window); }
+
     Workspace Space;
     DebugCounter Debug;
+    Tracora Window;
+    WindowParts Parts{Window};
+    RecordingPage *Page = nullptr;
 };
 
-bool WaitPlaying(TracoraProbe &probe, int index, int timeoutMs = 20000)
+bool WaitPlaying(WindowParts &parts, int index, int timeoutMs = 20000)
 {
-    return QTest::qWaitFor([&] {
-        return probe.wrapper()->GetState() == UVlcWrapper::StatePlaying && probe.wrapper()->GetIndex() == index;
-    }, timeoutMs);
+    return QTest::qWaitFor([&] { return parts.PlayingIndex(index); }, timeoutMs);
 }
 
 } // namespace
@@ -36,59 +50,57 @@ private slots:
     void startPageStartsNothing()
     {
         Session s(OnlineMap::Online);
-        Tracora w;
-        TracoraProbe probe(w);
-        RecordingPage *page = InstallRecordingPage(probe.map());
-        probe.map()->setUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath("images/startupp.html")));
-        w.show();
-        QVERIFY(QTest::qWaitFor([&] { return page->Pages.contains("startupp"); }, 20000));
+        QVERIFY(s.Complete());
+        s.Parts.Map->setUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath("images/startupp.html")));
+        QVERIFY(QTest::qWaitFor([&] { return s.Page->Pages.contains("startupp"); }, 20000));
         QTest::qWait(300);
-        QCOMPARE(probe.status()->PlayStatus, 0);
-        QVERIFY(!probe.updateTimer()->isActive());
-        QCOMPARE(probe.wrapper()->GetState(), 0);
+        QVERIFY(!s.Parts.UpdateTimer->isActive());
+        QVERIFY(!s.Parts.FallbackTimer->isActive());
+        QCOMPARE(s.Parts.Wrapper->GetState(), int(UVlcWrapper::StateIdle));
+        QCOMPARE(s.Page->Pages, QStringList({"startupp"}));
         QCOMPARE(s.Debug.Count("LODAD MAP END"), 1);
     }
 
     void availableAndOnlineReadsTheLogAndPlaysOnce()
     {
         Session s(OnlineMap::Online);
+        QVERIFY(s.Complete());
         const QStringList log = DriveLog(6);
-        const QString video = s.Space.AddRecording(1, Clip, &log);
-        Tracora w;
-        TracoraProbe probe(w);
-        RecordingPage *page = InstallRecordingPage(probe.map());
-        w.show();
-        probe.files()->AddVideoAndGpsfiles({video});
-        QCOMPARE(probe.files()->GetGpsfileStatus(0), QStringLiteral("Available"));
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, &log)});
+        QCOMPARE(s.Parts.Files->GetGpsfileStatus(0), QStringLiteral("Available"));
 
         // A load report arriving again while the first answer is on its way
         // must not read the log or start playback a second time.
-        connect(probe.map(), &QWebEngineView::loadFinished, &w, [&](bool ok) {
-            if (ok && probe.status()->PlayStatus == 1)
-                probe.loadedToPlay(true);
+        bool reportedAgain = false;
+        connect(s.Parts.Map, &QWebEngineView::loadFinished, &s.Window, [&](bool ok) {
+            if (ok && !reportedAgain && s.Page->Pages.value(0) == "googlearth") {
+                reportedAgain = true;
+                emit s.Parts.Map->loadFinished(true);
+            }
         });
-        probe.loadMapToPlay(0);
-        QCOMPARE(probe.status()->PlayStatus, 1);
-        QVERIFY(probe.notConnectedTimer()->isActive());
-        QCOMPARE(probe.notConnectedTimer()->interval(), 7000);
+        WindowParts::DoubleClickRow(s.Parts.Left, 0);
+        QVERIFY(s.Parts.FallbackTimer->isActive());
+        QCOMPARE(s.Parts.FallbackTimer->interval(), 7000);
         QCOMPARE(s.Debug.Count("LODAD MAP START"), 1);
         // Nothing plays before the page has loaded.
-        QVERIFY(probe.wrapper()->GetState() != UVlcWrapper::StatePlaying);
+        QVERIFY(s.Parts.Wrapper->GetState() != UVlcWrapper::StatePlaying);
 
-        QVERIFY(WaitPlaying(probe, 0));
-        QCOMPARE(page->Pages.last(), QStringLiteral("googlearth"));
+        QVERIFY(WaitPlaying(s.Parts, 0));
+        QVERIFY(reportedAgain);
+        QCOMPARE(s.Page->Pages, QStringList({"googlearth"}));
         QCOMPARE(s.Debug.Count("addend"), 1);
-        QCOMPARE(probe.gps()->GetGpsDataCount(), 6);
-        QVERIFY(!probe.notConnectedTimer()->isActive());
-        QVERIFY(probe.updateTimer()->isActive());
-        QCOMPARE(probe.updateTimer()->interval(), 250);
-        QCOMPARE(probe.status()->PlayStatus, 1);
+        QVERIFY(!s.Parts.FallbackTimer->isActive());
+        QVERIFY(s.Parts.UpdateTimer->isActive());
+        QCOMPARE(s.Parts.UpdateTimer->interval(), 250);
+        // The track was read: the car is drawn on the online map.
+        QVERIFY(QTest::qWaitFor([&] { return s.Parts.Position->text().contains("N:22.5"); }, 10000));
 
         // A later report of the same page changes nothing.
-        probe.loadedToPlay(true);
+        emit s.Parts.Map->loadFinished(true);
         QTest::qWait(500);
         QCOMPARE(s.Debug.Count("addend"), 1);
-        QCOMPARE(probe.status()->PlayStatus, 1);
+        QCOMPARE(s.Page->Pages, QStringList({"googlearth"}));
+        QVERIFY(s.Parts.PlayingIndex(0));
     }
 
     void offlineOnlineMapFallsBackToNoConnection_data()
@@ -101,48 +113,39 @@ private slots:
     {
         QFETCH(int, map);
         Session s{OnlineMap(map)};
+        QVERIFY(s.Complete());
         const QStringList log = DriveLog(4);
-        const QString video = s.Space.AddRecording(1, Clip, &log);
-        Tracora w;
-        TracoraProbe probe(w);
-        RecordingPage *page = InstallRecordingPage(probe.map());
-        w.show();
-        probe.files()->AddVideoAndGpsfiles({video});
-        probe.loadMapToPlay(0);
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, &log)});
+        WindowParts::DoubleClickRow(s.Parts.Left, 0);
 
-        QVERIFY(WaitPlaying(probe, 0));
-        QCOMPARE(probe.status()->PlayStatus, 4);
-        QCOMPARE(page->Pages, QStringList({"googlearth", "no_connection"}));
+        QVERIFY(WaitPlaying(s.Parts, 0));
+        QCOMPARE(s.Page->Pages, QStringList({"googlearth", "no_connection"}));
         QCOMPARE(s.Debug.Count("addend"), 0);
-        QVERIFY(probe.updateTimer()->isActive());
-        QVERIFY(!probe.notConnectedTimer()->isActive());
+        QVERIFY(s.Parts.UpdateTimer->isActive());
+        QVERIFY(!s.Parts.FallbackTimer->isActive());
         QTest::qWait(600);
         // Without the online map the car is never drawn.
-        for (const QString &call : page->Calls)
+        for (const QString &call : s.Page->Calls)
             QVERIFY2(!call.startsWith("setstart(") && !call.startsWith("setposition("), qPrintable(call));
+        QCOMPARE(s.Parts.Position->text(), QString());
     }
 
     void onlineMapThatNeverLoadsFallsBackAfterSevenSeconds()
     {
         Session s(OnlineMap::NeverLoads);
+        QVERIFY(s.Complete());
         const QStringList log = DriveLog(4);
-        const QString video = s.Space.AddRecording(1, Clip, &log);
-        Tracora w;
-        TracoraProbe probe(w);
-        RecordingPage *page = InstallRecordingPage(probe.map());
-        w.show();
-        probe.files()->AddVideoAndGpsfiles({video});
-        probe.loadMapToPlay(0);
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, &log)});
+        WindowParts::DoubleClickRow(s.Parts.Left, 0);
 
-        QVERIFY(QTest::qWaitFor([&] { return page->Pages.contains("googlearth"); }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return s.Page->Pages.contains("googlearth"); }, 20000));
         QTest::qWait(1000);
-        QCOMPARE(probe.status()->PlayStatus, 1);
-        QVERIFY(probe.wrapper()->GetState() != UVlcWrapper::StatePlaying);
+        QVERIFY(s.Parts.Wrapper->GetState() != UVlcWrapper::StatePlaying);
+        QVERIFY(s.Parts.FallbackTimer->isActive());
 
-        QVERIFY(WaitPlaying(probe, 0, 30000));
-        QCOMPARE(probe.status()->PlayStatus, 4);
-        QCOMPARE(page->Pages.last(), QStringLiteral("no_connection"));
-        QVERIFY(!probe.notConnectedTimer()->isActive());
+        QVERIFY(WaitPlaying(s.Parts, 0, 30000));
+        QCOMPARE(s.Page->Pages.last(), QStringLiteral("no_connection"));
+        QVERIFY(!s.Parts.FallbackTimer->isActive());
         QCOMPARE(s.Debug.Count("addend"), 0);
     }
 
@@ -150,33 +153,27 @@ private slots:
     {
         QTest::addColumn<bool>("withLog");
         QTest::addColumn<QString>("word");
-        QTest::addColumn<int>("playStatus");
         QTest::addColumn<QString>("pageName");
-        QTest::newRow("no log") << false << "Not Exist" << 2 << "no_gps_file";
-        QTest::newRow("log without fixes") << true << "Unavailable" << 3 << "no_gps_info";
+        // "Unavailable" (a log without fixes) takes the same road to
+        // no_gps_info.html: tst_umapbridge and tst_uvideoandgpsfiles.
+        QTest::newRow("no log") << false << "Not Exist" << "no_gps_file";
     }
     void informationPagesPlayAtOnce()
     {
         QFETCH(bool, withLog);
         QFETCH(QString, word);
-        QFETCH(int, playStatus);
         QFETCH(QString, pageName);
         Session s(OnlineMap::Online);
+        QVERIFY(s.Complete());
         const QStringList log = NoFixLog(10);
-        const QString video = s.Space.AddRecording(1, Clip, withLog ? &log : nullptr);
-        Tracora w;
-        TracoraProbe probe(w);
-        RecordingPage *page = InstallRecordingPage(probe.map());
-        w.show();
-        probe.files()->AddVideoAndGpsfiles({video});
-        QCOMPARE(probe.files()->GetGpsfileStatus(0), word);
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, withLog ? &log : nullptr)});
+        QCOMPARE(s.Parts.Files->GetGpsfileStatus(0), word);
 
-        probe.loadMapToPlay(0);
-        QCOMPARE(probe.status()->PlayStatus, playStatus);
-        QVERIFY(!probe.notConnectedTimer()->isActive());
-        QVERIFY(WaitPlaying(probe, 0));
-        QCOMPARE(page->Pages, QStringList({pageName}));
-        QVERIFY(probe.updateTimer()->isActive());
+        WindowParts::DoubleClickRow(s.Parts.Left, 0);
+        QVERIFY(!s.Parts.FallbackTimer->isActive());
+        QVERIFY(WaitPlaying(s.Parts, 0));
+        QCOMPARE(s.Page->Pages, QStringList({pageName}));
+        QVERIFY(s.Parts.UpdateTimer->isActive());
         QCOMPARE(s.Debug.Count("LODAD MAP START"), 0);
         QCOMPARE(s.Debug.Count("addend"), 0);
     }
@@ -184,89 +181,85 @@ private slots:
     void staleOnlineAnswerDoesNothing()
     {
         Session s(OnlineMap::Online);
+        QVERIFY(s.Complete());
         const QStringList log = DriveLog(4);
-        const QString first = s.Space.AddRecording(1, Clip, &log);
-        const QString second = s.Space.AddRecording(2, Clip, nullptr);
-        Tracora w;
-        TracoraProbe probe(w);
-        RecordingPage *page = InstallRecordingPage(probe.map());
-        w.show();
-        probe.files()->AddVideoAndGpsfiles({first, second});
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, &log), s.Space.AddRecording(2, Clip, nullptr)});
 
         // Choose the second recording right after the online map reported
         // its load, while the "#isonline" answer is still on its way.
         bool chosen = false;
-        connect(probe.map(), &QWebEngineView::loadFinished, &w, [&](bool ok) {
-            if (ok && !chosen && probe.status()->PlayStatus == 1) {
+        connect(s.Parts.Map, &QWebEngineView::loadFinished, &s.Window, [&](bool ok) {
+            if (ok && !chosen && s.Page->Pages.value(0) == "googlearth") {
                 chosen = true;
-                probe.loadMapToPlay(1);
+                s.Parts.Next->click();
             }
         });
-        probe.loadMapToPlay(0);
-        QVERIFY(WaitPlaying(probe, 1));
+        WindowParts::DoubleClickRow(s.Parts.Left, 0);
+        QVERIFY(WaitPlaying(s.Parts, 1));
         QVERIFY(chosen);
         QTest::qWait(800);
-        QCOMPARE(probe.status()->PlayStatus, 2);
-        QCOMPARE(probe.wrapper()->GetIndex(), 1);
+        QCOMPARE(s.Parts.Wrapper->GetIndex(), 1);
         QCOMPARE(s.Debug.Count("addend"), 0);
-        QCOMPARE(page->Pages.last(), QStringLiteral("no_gps_file"));
-        QVERIFY(!page->Pages.contains("no_connection"));
+        QCOMPARE(s.Page->Pages, QStringList({"googlearth", "no_gps_file"}));
     }
 
-    void earlierFallbackTimerDoesNotRestartALaterChoice()
+    void laterChoiceStopsTheFallbackTimer()
     {
         Session s(OnlineMap::NeverLoads);
+        QVERIFY(s.Complete());
         const QStringList log = DriveLog(4);
-        const QString first = s.Space.AddRecording(1, Clip, &log);
-        const QString second = s.Space.AddRecording(2, Clip, nullptr);
-        Tracora w;
-        TracoraProbe probe(w);
-        RecordingPage *page = InstallRecordingPage(probe.map());
-        w.show();
-        probe.files()->AddVideoAndGpsfiles({first, second});
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, &log), s.Space.AddRecording(2, Clip, nullptr)});
 
-        probe.loadMapToPlay(0);
-        QVERIFY(probe.notConnectedTimer()->isActive());
-        probe.loadMapToPlay(1);
-        QVERIFY(!probe.notConnectedTimer()->isActive());
-        QVERIFY(WaitPlaying(probe, 1));
-        QTest::qWait(7500);
-        QCOMPARE(probe.status()->PlayStatus, 2);
-        QVERIFY(!page->Pages.contains("no_connection"));
+        WindowParts::DoubleClickRow(s.Parts.Left, 0);
+        QVERIFY(s.Parts.FallbackTimer->isActive());
+        // The fallback of the first choice would replace the second one's page
+        // and start it again.
+        WindowParts::DoubleClickRow(s.Parts.Left, 1);
+        QVERIFY(!s.Parts.FallbackTimer->isActive());
+        QVERIFY(WaitPlaying(s.Parts, 1));
+        QVERIFY(!s.Parts.FallbackTimer->isActive());
+        QCOMPARE(s.Page->Pages.last(), QStringLiteral("no_gps_file"));
     }
 
-    void outOfRangeChoiceIsIgnored()
+    void windowGoesWhileAnAnswerIsOwed()
     {
-        Session s(OnlineMap::Online);
-        Tracora w;
-        TracoraProbe probe(w);
-        probe.files()->AddVideoAndGpsfiles({s.Space.AddRecording(1, Clip, nullptr)});
-        for (int index : {-1, 1, 100}) {
-            probe.loadMapToPlay(index);
-            QCOMPARE(probe.status()->PlayStatus, 0);
-            QCOMPARE(probe.wrapper()->GetIndex(), -1);
-        }
+        Workspace space(OnlineMap::Online);
+        DebugCounter debug;
+        auto *window = new Tracora;
+        WindowParts parts(*window);
+        QVERIFY(parts.Complete());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QStringList log = DriveLog(4);
+        parts.AddRecordings({space.AddRecording(1, Clip, &log)});
+
+        // The window goes right after the online map reported its load, while
+        // the "#isonline" answer is still on its way.
+        QPointer<Tracora> alive(window);
+        connect(parts.Map, &QWebEngineView::loadFinished, window, [&](bool ok) {
+            if (ok)
+                QTimer::singleShot(0, [&] { delete alive.data(); });
+        });
+        WindowParts::DoubleClickRow(parts.Left, 0);
+        QVERIFY(QTest::qWaitFor([&] { return alive.isNull(); }, 20000));
+        QTest::qWait(500);
+        QCOMPARE(debug.Count("addend"), 0);
     }
 
     void everyFaceSwitchCallsSetLocation()
     {
         Session s(OnlineMap::Online);
-        Tracora w;
-        TracoraProbe probe(w);
-        RecordingPage *page = InstallRecordingPage(probe.map());
-        w.show();
-        probe.map()->setUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath("images/googlearth.html")));
-        QVERIFY(QTest::qWaitFor([&] { return page->Pages.contains("googlearth"); }, 20000));
+        QVERIFY(s.Complete());
+        s.Parts.Map->setUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath("images/googlearth.html")));
+        QVERIFY(QTest::qWaitFor([&] { return s.Page->Pages.contains("googlearth"); }, 20000));
         QTest::qWait(200);
 
-        QTest::mouseClick(probe.play(), Qt::LeftButton);
-        QCOMPARE(probe.play()->objectName(), QStringLiteral("VideoPause"));
-        QCOMPARE(probe.playButtonState(), 0);
-        probe.switchPlayButton();
-        QCOMPARE(probe.play()->objectName(), QStringLiteral("VideoPlay"));
-        QCOMPARE(probe.playButtonState(), 1);
-        QVERIFY(QTest::qWaitFor([&] { return page->Calls.size() == 2; }, 10000));
-        QCOMPARE(page->Calls, QStringList({"SetLocation(22.4,113.4)", "SetLocation(22.4,113.4)"}));
+        QTest::mouseClick(s.Parts.Play, Qt::LeftButton);
+        QCOMPARE(s.Parts.Play->objectName(), QStringLiteral("VideoPause"));
+        QTest::mouseClick(s.Parts.Play, Qt::LeftButton);
+        QCOMPARE(s.Parts.Play->objectName(), QStringLiteral("VideoPlay"));
+        QVERIFY(QTest::qWaitFor([&] { return s.Page->Calls.size() == 2; }, 10000));
+        QCOMPARE(s.Page->Calls, QStringList({"SetLocation(22.4,113.4)", "SetLocation(22.4,113.4)"}));
     }
 };
 

@@ -1,0 +1,62 @@
+#ifndef UDISPLAYTICK_H
+#define UDISPLAYTICK_H
+
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+class GpsLogData;
+struct GpsRecord;
+
+// One thing the window does on a display tick.
+struct UDisplayStep
+{
+    enum Kind {
+        SetSlider,       // the position slider to Slider
+        SetTimeLabel,    // the play-time label to Text
+        SetPositionText, // the car's position label to Text
+        SetSpeed,        // the speedometer to Speed
+        RunMapCall,      // the JavaScript in Text on the map page
+        SwitchPlayFace,  // flip the play/pause button's face
+        PlayNext,        // choose the next recording, if there is one
+    };
+
+    Kind What = SetSlider;
+    int Slider = 0;
+    double Speed = 0.0;
+    QString Text;
+};
+
+// What one display tick reads: the engine, the GPS track of the recording,
+// the map page asked for and the play/pause face.
+struct UDisplayReading
+{
+    int EngineState = 0;    // UVlcWrapper::EngineState
+    qint64 Time = -1;       // play time, ms
+    qint64 Length = -1;     // recording length, ms; 0 or less while unknown
+    const GpsLogData *Track = nullptr;
+    qint32 PlayStatus = 0;  // UMapBridge::PlayStatusCode
+    int PlayButtonState = 1; // 1: the Play face, 0: the Pause face
+};
+
+// The periodic display update: four times a second the displays follow the
+// engine, and the next recording starts when one has ended. A tick is the
+// list of steps the window takes, in order.
+class UDisplayTick
+{
+public:
+    static constexpr int IntervalMs = 250;
+    static constexpr int SliderEnd = 1000;
+
+    static QList<UDisplayStep> Steps(const UDisplayReading &Reading);
+
+    // Play time as hh:mm:ss (more hour digits from 100 hours on); a time the
+    // engine does not know (negative) reads as zero.
+    static QString FormatPlayTime(qint64 Milliseconds);
+
+    // The position label of a record: the hemisphere letters with the
+    // unsigned numbers, or the letters alone for a line without a fix.
+    static QString PositionText(const GpsRecord &Record);
+};
+
+#endif // UDISPLAYTICK_H

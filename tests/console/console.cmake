@@ -1,0 +1,11 @@
+# The player console without a window: paging, the map page bridge and the
+# display tick are plain functions and a small state class.
+vialumo_add_qtest(NAME tst_ulistpaging
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ulistpaging.cpp
+  LIBS vialumo_console)
+vialumo_add_qtest(NAME tst_umapbridge
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_umapbridge.cpp
+  LIBS vialumo_console)
+vialumo_add_qtest(NAME tst_udisplaytick
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_udisplaytick.cpp
+  LIBS vialumo_console)

@@ -1,0 +1,249 @@
+#include <QtTest>
+
+#include "console/umapbridge.h"
+#include "console/udisplaytick.h"
+#include "console/ulistpaging.h"
+#include "gpslog/gpslogdata.h"
+#include "playback/uvlcwrapper.h"
+
+namespace {
+
+// Log lines: two fixes in the north-east, two in the south-west, lines
+// without a fix (with and without hemisphere letters).
+const char *const NorthEastA = "A,d,t,2232.1234,N,11356.5678,E,10.0;"; // 22.53539 N 113.94280 E 18.52 km/h
+const char *const NorthEastB = "A,d,t,2233.0000,N,11357.0000,E,20.0;"; // 22.55000 N 113.95000 E 37.04 km/h
+const char *const SouthWestA = "A,d,t,2232.1234,S,11356.5678,W,10.0;";
+const char *const SouthWestB = "A,d,t,2233.0000,S,11357.0000,W,20.0;";
+const char *const NoFix = "V,d,t,,,,,;";
+const char *const NoFixSouthWest = "V,d,t,2232.1234,S,11356.5678,W,0;";
+
+QString Render(const UDisplayStep &step)
+{
+    switch (step.What) {
+    case UDisplayStep::SetSlider:
+        return QStringLiteral("slider %1").arg(step.Slider);
+    case UDisplayStep::SetTimeLabel:
+        return "label " + step.Text;
+    case UDisplayStep::SetPositionText:
+        return "position [" + step.Text + "]";
+    case UDisplayStep::SetSpeed:
+        return "speed " + QString::number(step.Speed);
+    case UDisplayStep::RunMapCall:
+        return "call " + step.Text;
+    case UDisplayStep::SwitchPlayFace:
+        return "face";
+    case UDisplayStep::PlayNext:
+        return "next";
+    }
+    return "?";
+}
+
+QStringList Render(const QList<UDisplayStep> &steps)
+{
+    QStringList lines;
+    for (const UDisplayStep &step : steps)
+        lines << Render(step);
+    return lines;
+}
+
+// The position label: 7 spaces, longitude, 14 spaces, latitude; the letters
+// alone with 23 spaces between them for a line without a fix.
+QString Position(const QString &eastWest, const QString &longitude, const QString &northSouth,
+                 const QString &latitude)
+{
+    return "position [" + QString(7, ' ') + eastWest + ":" + longitude + QString(14, ' ') + northSouth + ":"
+        + latitude + "]";
+}
+
+QString Letters(const QString &eastWest, const QString &northSouth)
+{
+    return "position [" + QString(7, ' ') + eastWest + ":" + QString(23, ' ') + northSouth + ":]";
+}
+
+} // namespace
+
+class TestUDisplayTick : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir Dir;
+
+    // A track read by the program's own GPS log reader; an empty list reads no file.
+    void Read(GpsLogData &track, const QStringList &lines)
+    {
+        track.ClearGpsData();
+        if (lines.isEmpty())
+            return;
+        const QString path = Dir.filePath("gps.log");
+        QFile file(path);
+        QVERIFY(file.open(QFile::WriteOnly | QFile::Truncate));
+        file.write(lines.join('\n').toUtf8() + '\n');
+        file.close();
+        track.ReadGpsfile(path);
+        QCOMPARE(track.GetGpsDataCount(), lines.size());
+    }
+
+private slots:
+    void playTimeLabel_data()
+    {
+        QTest::addColumn<qint64>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << qint64(0) << "00:00:00";
+        QTest::newRow("59.9 s") << qint64(59900) << "00:00:59";
+        QTest::newRow("187 s") << qint64(187000) << "00:03:07";
+        QTest::newRow("4365 s") << qint64(4365000) << "01:12:45";
+        QTest::newRow("3600 s") << qint64(3600000) << "01:00:00";
+        QTest::newRow("10 h 5 min") << qint64(36300000) << "10:05:00";
+        QTest::newRow("99:59:59") << qint64(359999000) << "99:59:59";
+        QTest::newRow("100 h") << qint64(360000000) << "100:00:00";
+        QTest::newRow("123 h 4 min 5 s") << qint64(443045000) << "123:04:05";
+        QTest::newRow("123 h 24 min 5 s") << qint64(444245000) << "123:24:05";
+        QTest::newRow("engine knows no time") << qint64(-1) << "00:00:00";
+    }
+    void playTimeLabel()
+    {
+        QFETCH(qint64, ms);
+        QFETCH(QString, text);
+        QCOMPARE(UDisplayTick::FormatPlayTime(ms), text);
+    }
+
+    void tick_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<qint64>("time");
+        QTest::addColumn<qint64>("length");
+        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<int>("playStatus");
+        QTest::addColumn<int>("face"); // 1 Play, 0 Pause
+        QTest::addColumn<QStringList>("steps");
+
+        const QStringList northEast = {NorthEastA, NorthEastB, NorthEastB};
+        const QString label = "label 00:00:01/00:00:03";
+
+        QTest::newRow("stopped, Pause face") << int(UVlcWrapper::StateStopped) << qint64(-1) << qint64(-1)
+                                             << northEast << 1 << 0
+                                             << QStringList{"label 00:00:00/00:00:00", "slider 0", "face"};
+        QTest::newRow("stopped, Play face") << int(UVlcWrapper::StateStopped) << qint64(1200) << qint64(3000)
+                                            << northEast << 1 << 1
+                                            << QStringList{"label 00:00:00/00:00:00", "slider 0"};
+        QTest::newRow("ended, Pause face") << int(UVlcWrapper::StateEnded) << qint64(3000) << qint64(3000)
+                                           << northEast << 1 << 0 << QStringList{"slider 1000", "face", "next"};
+        QTest::newRow("ended again") << int(UVlcWrapper::StateEnded) << qint64(3000) << qint64(3000) << northEast
+                                     << 2 << 1 << QStringList{"slider 1000", "next"};
+        for (int state : {UVlcWrapper::StateIdle, UVlcWrapper::StateOpening, UVlcWrapper::StateBuffering,
+                          UVlcWrapper::StatePaused, UVlcWrapper::StateError}) {
+            QTest::addRow("state %d changes nothing", state)
+                << state << qint64(1500) << qint64(3000) << northEast << 1 << 0 << QStringList();
+        }
+
+        QTest::newRow("playing north east")
+            << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << northEast << 1 << 1
+            << QStringList{"slider 500", label, Position("E", "113.95000", "N", "22.55000"), "speed 37.04",
+                           "call setstart(22.53539,113.94280)", "call setposition(22.55000,113.95000)", "face"};
+        QTest::newRow("playing south west, Pause face")
+            << int(UVlcWrapper::StatePlaying) << qint64(1999) << qint64(3000)
+            << QStringList{SouthWestA, SouthWestB} << 1 << 0
+            << QStringList{"slider 666", label, Position("W", "113.95000", "S", "22.55000"), "speed 37.04",
+                           "call setstart(-22.53539,-113.94280)", "call setposition(-22.55000,-113.95000)"};
+        QTest::newRow("second without a fix")
+            << int(UVlcWrapper::StatePlaying) << qint64(900) << qint64(3000)
+            << QStringList{NoFix, NoFixSouthWest, NorthEastA} << 1 << 0
+            << QStringList{"slider 300", "label 00:00:00/00:00:03", Letters("E", "N"), "speed 0",
+                           "call setstart(22.53539,113.94280)"};
+        QTest::newRow("second without a fix, letters of the line")
+            << int(UVlcWrapper::StatePlaying) << qint64(1000) << qint64(3000)
+            << QStringList{NoFix, NoFixSouthWest, NorthEastA} << 1 << 0
+            << QStringList{"slider 333", label, Letters("W", "S"), "speed 0", "call setstart(22.53539,113.94280)"};
+        QTest::newRow("past the last line: the last record")
+            << int(UVlcWrapper::StatePlaying) << qint64(7000) << qint64(8000) << QStringList{NorthEastA, NorthEastB}
+            << 1 << 0
+            << QStringList{"slider 875", "label 00:00:07/00:00:08", Position("E", "113.95000", "N", "22.55000"),
+                           "speed 37.04", "call setstart(22.53539,113.94280)", "call setposition(22.55000,113.95000)"};
+        QTest::newRow("empty track: no call")
+            << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << QStringList() << 1 << 0
+            << QStringList{"slider 500", label, Letters("E", "N"), "speed 0"};
+        QTest::newRow("track without any fix: no call")
+            << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << QStringList{NoFix, NoFix} << 1 << 0
+            << QStringList{"slider 500", label, Letters("E", "N"), "speed 0"};
+        QTest::newRow("length 0")
+            << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(0) << northEast << 3 << 0
+            << QStringList{"slider 0", "label 00:00:01/00:00:00"};
+        QTest::newRow("length unknown")
+            << int(UVlcWrapper::StatePlaying) << qint64(0) << qint64(-1) << northEast << 3 << 0
+            << QStringList{"slider 0", "label 00:00:00/00:00:00"};
+        QTest::newRow("time unknown: second 0")
+            << int(UVlcWrapper::StatePlaying) << qint64(-1) << qint64(3000) << northEast << 1 << 0
+            << QStringList{"slider 0", "label 00:00:00/00:00:03", Position("E", "113.94280", "N", "22.53539"),
+                           "speed 18.52", "call setstart(22.53539,113.94280)", "call setposition(22.53539,113.94280)"};
+        QTest::newRow("time past the length")
+            << int(UVlcWrapper::StatePlaying) << qint64(3500) << qint64(3000) << northEast << 2 << 0
+            << QStringList{"slider 1000", "label 00:00:03/00:00:03"};
+        QTest::newRow("past 99 hours")
+            << int(UVlcWrapper::StatePlaying) << qint64(360000000) << qint64(444245000) << northEast << 4 << 0
+            << QStringList{"slider 810", "label 100:00:00/123:24:05"};
+        for (int playStatus : {0, 2, 3, 4}) {
+            QTest::addRow("playing with PlayStatus %d: no position", playStatus)
+                << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << northEast << playStatus << 1
+                << QStringList{"slider 500", label, "face"};
+        }
+    }
+    void tick()
+    {
+        QFETCH(int, state);
+        QFETCH(qint64, time);
+        QFETCH(qint64, length);
+        QFETCH(QStringList, log);
+        QFETCH(int, playStatus);
+        QFETCH(int, face);
+        QFETCH(QStringList, steps);
+        GpsLogData track;
+        Read(track, log);
+
+        UDisplayReading reading;
+        reading.EngineState = state;
+        reading.Time = time;
+        reading.Length = length;
+        reading.Track = &track;
+        reading.PlayStatus = playStatus;
+        reading.PlayButtonState = face;
+        QCOMPARE(Render(UDisplayTick::Steps(reading)), steps);
+    }
+
+    // The tick asks for the next recording on every ended tick; the list
+    // decides whether there is one.
+    void endedRecordingLeadsToTheNextIfAny_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("next");
+        QTest::newRow("not the last") << 0 << 2 << 1;
+        QTest::newRow("the last") << 1 << 2 << -1;
+    }
+    void endedRecordingLeadsToTheNextIfAny()
+    {
+        QFETCH(int, index);
+        QFETCH(int, count);
+        QFETCH(int, next);
+        UDisplayReading reading;
+        reading.EngineState = UVlcWrapper::StateEnded;
+        reading.PlayButtonState = 1;
+        QCOMPARE(Render(UDisplayTick::Steps(reading)), QStringList({"slider 1000", "next"}));
+        const auto step = UListPaging::NextRecording(index, count);
+        QCOMPARE(step ? step->Index : -1, next);
+    }
+
+    void withoutATrackNothingIsRead()
+    {
+        UDisplayReading reading;
+        reading.EngineState = UVlcWrapper::StatePlaying;
+        reading.Time = 1000;
+        reading.Length = 2000;
+        reading.PlayStatus = UMapBridge::OnlineMap;
+        reading.PlayButtonState = 0;
+        QCOMPARE(Render(UDisplayTick::Steps(reading)), QStringList({"slider 500", "label 00:00:01/00:00:02"}));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestUDisplayTick)
+#include "tst_udisplaytick.moc"
