@@ -2,7 +2,11 @@
 // taken as one line, and the whole input loaded as a log, which must give
 // the same track as reading its lines with QTextStream and calling the
 // eight operations on each. Any difference, any non-finite speed and any
-// coordinate text that is not a plain decimal stops the run.
+// coordinate text that is not a plain decimal stops the run; so does a fix
+// whose numbers disagree with its record (validity, speed, a position
+// where the text has none, a sign other than the text and its hemisphere
+// give, a UTC time other than the date and time texts), and a cleared
+// track that keeps memory.
 
 #include "fuzztarget.h"
 #include "gpslog/gpslogdata.h"
@@ -11,9 +15,11 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -60,6 +66,40 @@ void CheckRecord(const GpsRecord &r)
         Finding("latitude not a plain decimal");
     if (!PlainDecimal(r.Longitude, 9))
         Finding("longitude not a plain decimal");
+}
+
+// The numbers behind a record say what its texts say.
+void CheckFix(const GpsFix &fix, const GpsRecord &r)
+{
+    if (fix.Valid != r.DataAvailable)
+        Finding("fix and record differ in validity");
+    if (std::memcmp(&fix.SpeedKmh, &r.Velocity, sizeof(double)) != 0)
+        Finding("fix and record differ in speed");
+    const struct
+    {
+        double Degrees;
+        const QString &Text;
+        const QString &Hemisphere;
+        const char *Negative;
+    } coordinates[] = {{fix.Latitude, r.Latitude, r.SouthOrNorth, "S"},
+                       {fix.Longitude, r.Longitude, r.EastOrWest, "W"}};
+    for (const auto &c : coordinates) {
+        if (std::isinf(c.Degrees))
+            Finding("infinite coordinate");
+        if (std::isnan(c.Degrees) != c.Text.isEmpty())
+            Finding("a coordinate in numbers but not in the text, or the other way round");
+        if (std::isnan(c.Degrees))
+            continue;
+        const bool negativeText = c.Text.startsWith(QLatin1Char('-'));
+        if ((std::signbit(c.Degrees) != (c.Hemisphere == QLatin1String(c.Negative))) != negativeText)
+            Finding("coordinate sign differs from its text and hemisphere");
+        const double written = std::fabs(c.Text.toDouble());
+        if (std::fabs(std::fabs(c.Degrees) - written) > 1e-6 * std::max(1.0, written))
+            Finding("coordinate differs from its text");
+    }
+    if (fix.Utc.isValid()
+        && (fix.Utc.toString(QStringLiteral("ddMMyy")) != r.Date || fix.Utc.toString(QStringLiteral("hhmmss")) != r.Time))
+        Finding("UTC time differs from the date and time texts");
 }
 
 bool Same(const GpsRecord &a, const GpsRecord &b)
@@ -111,13 +151,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         CheckRecord(expected);
         if (index >= reader.GetGpsDataCount() || !Same(reader.GetGpsDataAt(index), expected))
             Finding("track differs from the line operations");
+        CheckFix(reader.GetFixAt(index), expected);
         ++index;
     }
-    if (index != reader.GetGpsDataCount())
+    if (index != reader.GetGpsDataCount() || reader.GetTrack().Size() != index)
         Finding("track has a different number of records");
     const GpsRecord first = reader.GetFirstAvailableGpsData();
     if (reader.GetGpsDataCount() > 0 && !Same(reader.GetGpsDataAt(-1), reader.GetGpsDataAt(0)))
         Finding("negative second");
     CheckRecord(first);
+    reader.ClearGpsData();
+    if (reader.GetTrack().Fixes().capacity() != 0 || reader.GetGpsDataCount() != 0)
+        Finding("a cleared track keeps its memory");
     return 0;
 }

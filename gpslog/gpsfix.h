@@ -29,6 +29,10 @@ struct GpsFix
     qint64 OffsetMs = -1;
 };
 
+// Nothing in a fix points into itself: a growing or shrinking list may move
+// fixes as plain memory.
+Q_DECLARE_TYPEINFO(GpsFix, Q_RELOCATABLE_TYPE);
+
 using GpsFixList = QList<GpsFix>;
 
 #endif // GPSFIX_H

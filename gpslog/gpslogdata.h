@@ -1,7 +1,9 @@
 #ifndef GPSLOGDATA_H
 #define GPSLOGDATA_H
 
-#include <QList>
+#include "gpslog/gpsfix.h"
+#include "gpslog/gpstrack.h"
+
 #include <QObject>
 #include <QString>
 
@@ -19,7 +21,8 @@ struct GpsRecord
 };
 
 // Reads GPS log lines (one field at a time) and whole logs into a track of
-// one record per second of video.
+// one fix per second of video; hands out each second as texts (a record)
+// or in numbers (a fix).
 class GpsLogData : public QObject
 {
     Q_OBJECT
@@ -31,8 +34,13 @@ public:
     GpsRecord GetGpsDataAt(int Second) const;
     GpsRecord GetFirstAvailableGpsData() const;
 
-    // Number of records in the loaded track.
-    int GetGpsDataCount() const { return GpsDataList.size(); }
+    // Number of records in the loaded track: one a second of video.
+    int GetGpsDataCount() const { return int(Track.Size()); }
+
+    // The numbers of second Second, chosen as GetGpsDataAt chooses the
+    // record; a fix without a position for an empty track.
+    GpsFix GetFixAt(int Second) const;
+    const GpsTrack &GetTrack() const { return Track; }
 
 public slots:
     bool GetDataAvailable(QString linedata);
@@ -45,7 +53,7 @@ public slots:
     double GetVelocity(QString linedata);
 
 private:
-    QList<GpsRecord> GpsDataList;
+    GpsTrack Track;
 };
 
 #endif // GPSLOGDATA_H

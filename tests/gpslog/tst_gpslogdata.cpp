@@ -1,6 +1,7 @@
 // GPS log lines field by field, and whole logs loaded into a track.
 
 #include "gpslog/gpslogdata.h"
+#include "gpslog/gpsreader.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -12,6 +13,8 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -129,6 +132,8 @@ private slots:
                                              << "22.000000" << "N" << "113.000000" << "E" << 0.0;
         QTest::newRow("negative zero") << "A,d,t,-0-0,N,-00-0,E,-0;" << true << "d" << "t" << "0.000000" << "N"
                                        << "0.0000000" << "E" << 0.0;
+        QTest::newRow("signs inside a coordinate") << "A,d,t,22+30,N,113+-30,E,1;" << true << "d" << "t"
+                                                   << "22.50000" << "N" << "113.000000" << "E" << 1.852;
         QTest::newRow("blanks around numbers") << "A,d,t,2232.1234 ,N,11356.5678\t,E, 10.0 ;" << true << "d"
                                                << "t" << "22.53539" << "N" << "113.94280" << "E" << 18.52;
         // the degrees are the first characters, whatever they are
@@ -176,10 +181,21 @@ private slots:
             {"10", 10}, {"+10", 10}, {"1e1", 10}, {"1.", 1}, {".5", 0.5}, {"-2.5", -2.5}, {"\t3\r", 3},
             {".", 0}, {"-", 0}, {"1e", 0}, {"1e+", 0}, {"1.2.3", 0}, {"0x10", 0}, {"1 0", 0},
             {"nan", 0}, {"NaN", 0}, {"inf", 0}, {"-inf", 0}, {"infinity", 0}, {"1e400", 0},
-            {"-1e400", 0}, {"1e-400", 0}, {"1e308", 0}, {"-0", 0}, {"-0.0e5", 0}};
+            {"-1e400", 0}, {"1e-400", 0}, {"1e308", 0}, {"-0", 0}, {"-0.0e5", 0},
+            // what from_chars takes differently: one leading "+" only, no
+            // blanks inside, no words for infinity, nothing but ASCII
+            {"+-5", 0}, {"-+5", 0}, {"++5", 0}, {"+", 0}, {"+ 5", 0}, {"- 5", 0}, {"+.5", 0.5},
+            {" +5 ", 5}, {"5 .5", 0}, {"1e+2", 100}, {"1E-1", 0.1}, {"1e-+1", 0}, {"0x1p3", 0},
+            {"1e99999999999999999999", 0}, {"+inf", 0}, {"-nan", 0}, {"nan(1)", 0}, {"INF", 0},
+            {"1,5", 0}, {"0001.50", 1.5}, {"e5", 0}, {".e5", 0}, {"5.e1", 50},
+            {"3.14159265358979323846", 3.14159265358979323846}, {"123456789012345678901", 123456789012345678901.0}};
         for (const auto &c : cases)
             QTest::newRow(c.first) << QString::fromLatin1(c.first) << c.second;
         QTest::newRow("fullwidth digits") << QString::fromUtf8("１０") << 0.0;
+        // U+0131 and U+0131 + U+0135 end in the bytes of "1" and "5"
+        QTest::newRow("letters whose low byte is a digit") << QString::fromUtf8("ı.ĵ") << 0.0;
+        QTest::newRow("no-break spaces around") << QString::fromUtf8("\u00a05\u00a0") << 5.0;
+        QTest::newRow("NUL after the number") << QString::fromLatin1("5\0", 2) << 0.0;
     }
 
     void speedTexts()
@@ -263,10 +279,105 @@ private slots:
     {
         QFETCH(int, second);
         QFETCH(int, record);
-        Load(WriteLog("V,d,t0,,,,,;\nV,d,t1,,,,,;\nA,d,t2,2232.1234,N,11356.5678,E,1;\n"));
+        Load(WriteLog("V,d,t0,,,,,0;\nV,d,t1,,,,,1;\nA,d,t2,2232.1234,N,11356.5678,E,2;\n"));
         QCOMPARE(Log.GetGpsDataCount(), 3);
         QCOMPARE(Log.GetGpsDataAt(second).Time, QStringLiteral("t%1").arg(record));
         QCOMPARE(Log.GetFirstAvailableGpsData().Time, QStringLiteral("t2"));
+        QCOMPARE(Log.GetFixAt(second).SpeedKmh, record * 1.852);
+        QCOMPARE(Log.GetFixAt(second).Valid, record == 2);
+    }
+
+    // The numbers of a line, for a route drawn on the map: signed degrees
+    // (only "S" and "W" turn the sign, as on the map page), NaN without a
+    // coordinate, UTC from the date ddmmyy and the time hhmmss.
+    void fixes_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<double>("latitude");
+        QTest::addColumn<double>("longitude");
+        QTest::addColumn<double>("kmh");
+        QTest::addColumn<QDateTime>("utc");
+        const double nan = qQNaN();
+        const QDateTime morning(QDate(2025, 3, 14), QTime(10, 15), Qt::UTC);
+        const double latitude = 22 + 32.1234 / 60;
+        const double longitude = 113 + 56.5678 / 60;
+
+        QTest::newRow("north and east") << GoodLine << true << latitude << longitude << 18.52 << morning;
+        QTest::newRow("south and west") << "A,311299,235959,2232.1234,S,11356.5678,W,0;" << true << -latitude
+                                        << -longitude << 0.0
+                                        << QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59), Qt::UTC);
+        QTest::newRow("no fix, no position") << "V,140325,101500,,,,,;" << false << nan << nan << 0.0 << morning;
+        QTest::newRow("empty line") << "" << false << nan << nan << 0.0 << QDateTime();
+        QTest::newRow("odd hemispheres") << "A,140325,101500,2232.1234, S,11356.5678,w,10;" << true << latitude
+                                         << longitude << 18.52 << morning;
+        QTest::newRow("hemisphere missing") << "A,140325,101500,2232.1234,,11356.5678,,10;" << true << latitude
+                                            << longitude << 18.52 << morning;
+        // -1 degree and 30 minutes is -0.5 degrees, turned by "S"
+        QTest::newRow("written negative") << "A,140325,101500,-130,S,-0130,E,1;" << true << 0.5 << -0.5 << 1.852
+                                          << morning;
+        QTest::newRow("not numbers") << "A,140325,101500,abcd,S,nan,E,x;" << true << 0.0 << 0.0 << 0.0 << morning;
+        QTest::newRow("texts for date and time") << "A,x,y,2232.1234,N,11356.5678,E,10;" << true << latitude
+                                                 << longitude << 18.52 << QDateTime();
+        QTest::newRow("30 February") << "A,300225,101500,,,,,;" << true << nan << nan << 0.0 << QDateTime();
+        QTest::newRow("hour 24") << "A,140325,240000,,,,,;" << true << nan << nan << 0.0 << QDateTime();
+        QTest::newRow("leap second") << "A,311216,235960,,,,,;" << true << nan << nan << 0.0 << QDateTime();
+        QTest::newRow("29 February") << "A,290224,000000,,,,,;" << true << nan << nan << 0.0
+                                     << QDateTime(QDate(2024, 2, 29), QTime(0, 0), Qt::UTC);
+        QTest::newRow("fractions of a second") << "A,140325,101500.00,,,,,;" << true << nan << nan << 0.0
+                                               << QDateTime();
+        QTest::newRow("short time") << "A,140325,10150,,,,,;" << true << nan << nan << 0.0 << QDateTime();
+        QTest::newRow("date without time") << "A,140325,,,,,,;" << true << nan << nan << 0.0 << QDateTime();
+        QTest::newRow("signed date") << "A,+40325,101500,,,,,;" << true << nan << nan << 0.0 << QDateTime();
+        QTest::newRow("fullwidth date") << QString::fromUtf8("A,１40325,101500,,,,,;") << true << nan << nan
+                                        << 0.0 << QDateTime();
+    }
+
+    void fixes()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, valid);
+        QFETCH(double, latitude);
+        QFETCH(double, longitude);
+        QFETCH(double, kmh);
+        QFETCH(QDateTime, utc);
+        Load(WriteLog(line.toUtf8() + "\n"));
+        QCOMPARE(Log.GetGpsDataCount(), 1);
+        const GpsFix fix = Log.GetFixAt(0);
+        QCOMPARE(fix.Valid, valid);
+        QCOMPARE(qIsNaN(fix.Latitude), qIsNaN(latitude));
+        QCOMPARE(qIsNaN(fix.Longitude), qIsNaN(longitude));
+        if (!qIsNaN(latitude))
+            QVERIFY2(std::fabs(fix.Latitude - latitude) < 1e-12, qPrintable(QString::number(fix.Latitude, 'g', 17)));
+        if (!qIsNaN(longitude))
+            QVERIFY2(std::fabs(fix.Longitude - longitude) < 1e-12,
+                     qPrintable(QString::number(fix.Longitude, 'g', 17)));
+        QVERIFY(std::fabs(fix.SpeedKmh - kmh) < 1e-12);
+        QCOMPARE(fix.Utc.isValid(), utc.isValid());
+        if (utc.isValid()) {
+            QCOMPARE(fix.Utc, utc);
+            QCOMPARE(fix.Utc.timeSpec(), Qt::UTC);
+        }
+        QVERIFY(qIsNaN(fix.Altitude) && qIsNaN(fix.Course));
+        QCOMPARE(fix.OffsetMs, -1);
+        // the record shows the same line as the slots do
+        const GpsRecord record = Log.GetGpsDataAt(0);
+        GpsLogData reader;
+        QCOMPARE(record.Date, reader.GetDate(line));
+        QCOMPARE(record.Time, reader.GetTime(line));
+        QCOMPARE(record.Latitude, reader.GetLatitude(line));
+        QCOMPARE(record.SouthOrNorth, reader.GetSouthOrNorth(line));
+        QCOMPARE(record.Longitude, reader.GetLongitude(line));
+        QCOMPARE(record.EastOrWest, reader.GetEastOrWest(line));
+    }
+
+    void emptyTrackGivesNoFix()
+    {
+        for (const int second : {0, -1, 5}) {
+            const GpsFix fix = Log.GetFixAt(second);
+            QVERIFY(!fix.Valid && qIsNaN(fix.Latitude) && qIsNaN(fix.Longitude) && !fix.Utc.isValid());
+        }
+        QVERIFY(Log.GetTrack().IsEmpty());
     }
 
     void oneRecordTrack()
@@ -311,12 +422,16 @@ private slots:
 
     void logsThatGiveNoTrack()
     {
+        const QByteArray fifo = QFile::encodeName(Dir.filePath("fifo.log"));
+        QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+        QVERIFY(!GpsReader::ForFile(Dir.filePath("fifo.log"))); // would wait for a writer
         QVERIFY(QDir(Dir.path()).mkpath("gps0002.log"));
         QVERIFY(QFile::link(Dir.filePath("gone.log"), Dir.filePath("dangling.log")));
         const QString deleted = WriteLog(GoodLine, QStringLiteral("deleted.log"));
         QVERIFY(QFile::remove(deleted));
         for (const QString &path : {Dir.filePath("missing.log"), Dir.filePath("gps0002.log"),
-                                    Dir.filePath("dangling.log"), deleted, WriteLog(""), QString()}) {
+                                    Dir.filePath("dangling.log"), deleted, WriteLog(""), QString(),
+                                    Dir.filePath("fifo.log")}) {
             Load(path);
             QCOMPARE(Log.GetGpsDataCount(), 0);
             QVERIFY(IsDefaultRecord(Log.GetGpsDataAt(0)));
@@ -349,6 +464,28 @@ private slots:
         QByteArray longLine = "A,d,t," + QByteArray(4 * 1024 * 1024, '7') + ",N,11356.5678,E,";
         longLine += QByteArray(1024 * 1024, ',') + "1;\n" + GoodLine;
         QTest::newRow("several MB line") << longLine;
+        // lines whose texts the numbers cannot give back, among ones they can
+        QTest::newRow("texts kept beside the fixes")
+            << QByteArray("A,140325,101500,2232.1234,N,11356.5678,E,10.0;\n"
+                          "A,140325,101501,2232.1234,n,11356.5678,e,10.0;\n"
+                          "A,140325,101502,2232.1234, N,11356.5678,E ,1;\n"
+                          "A,140325,101503,-130,N,-00130,E,1;\n"
+                          "A,140325,101504,-130,S,-00130,W,1;\n"
+                          "A,140325,101505,0000,S,00000,W,0;\n"
+                          "A,140325,101506,-0000,S,-00000,W,0;\n"
+                          "A,140325,101507,,S,,W,1;\n"
+                          "A,140325,101508,2232.1,,11356.5,,1;\n"
+                          "A,300225,101509,2232.1,N,11356.5,E,1;\n"
+                          "A,140325,,2232.1,N,11356.5,E,1;\n"
+                          "A,,101511,2232.1,S,11356.5,W,1;\n"
+                          "A,140325,101512.00,2232.1,S,11356.5,W,1;\n"
+                          "A,x,y,2232.1,S,11356.5,W,1;\n"
+                          "A,140325,101514,abcd,S,nan,W,1;\n"
+                          "A,140325,101515,2232.1,S,11356.5,W,1;\n"
+                          "V,,,,,,,;\n"
+                          "V,140325,101517,,,,,;\n"
+                          "V,140325,101518,,N,,E,;\n"
+                          "A,140325,101519,0032.259258,S,00007.4074068,W,1;\n");
         QTest::newRow("repeated fields") << QByteArray("A,d,t,2232.1,N,1,E,1;\nA,d,t,2232.1,N,1,E,1;\n"
                                                              "A,,t,,,,,;\nA,,t,,,,,;\n");
     }
@@ -362,6 +499,64 @@ private slots:
         QCOMPARE(Log.GetGpsDataCount(), reference.size());
         for (int i = 0; i < reference.size(); ++i)
             QVERIFY2(SameRecord(Log.GetGpsDataAt(i), reference.at(i)), qPrintable(QString::number(i)));
+    }
+
+    // Texts kept for some fixes stay with their own fixes when a second log
+    // is appended.
+    void appendedLogsKeepTheirTexts()
+    {
+        const QString path = WriteLog("A,x,y,2232.1,n,11356.5,e,1;\nA,140325,101500,2232.1,S,11356.5,W,2;\n"
+                                      "\nA,140325,101502,2232.1,N,11356.5,E,3;\n");
+        const QList<GpsRecord> once = ReferenceTrack(path);
+        Log.ReadGpsfile(path);
+        Log.ReadGpsfile(path);
+        QCOMPARE(Log.GetGpsDataCount(), 2 * once.size());
+        for (int i = 0; i < Log.GetGpsDataCount(); ++i)
+            QVERIFY2(SameRecord(Log.GetGpsDataAt(i), once.at(i % once.size())), qPrintable(QString::number(i)));
+        QCOMPARE(Log.GetFixAt(5).Longitude, -(113 + 56.5 / 60));
+    }
+
+    // A cleared track holds no memory, and a track holds the room of what
+    // was read, not of what was read before.
+    void memoryGivenBack()
+    {
+        QByteArray day;
+        for (int s = 0; s < 20000; ++s)
+            day += "A,140325," + QByteArray::number(100000 + s % 6000) + ",2232.1234,N,11356.5678,E,10.0;\n";
+        const QString longLog = WriteLog(day, QStringLiteral("long.log"));
+        const QString shortLog = WriteLog(QByteArray(GoodLine) + "\n" + GoodLine + "\nV,x,y,,,,,;\n",
+                                          QStringLiteral("short.log"));
+
+        Load(longLog);
+        QCOMPARE(Log.GetGpsDataCount(), 20000);
+        QVERIFY(Log.GetTrack().Fixes().capacity() < 2 * 20000);
+        Log.ClearGpsData();
+        QCOMPARE(Log.GetTrack().Fixes().capacity(), 0);
+
+        Load(longLog);
+        Load(shortLog);
+        QCOMPARE(Log.GetGpsDataCount(), 3);
+        QVERIFY2(Log.GetTrack().Fixes().capacity() < 100, qPrintable(QString::number(Log.GetTrack().Fixes().capacity())));
+
+        // appending keeps no more than twice the room either
+        Log.ReadGpsfile(longLog);
+        QCOMPARE(Log.GetGpsDataCount(), 20003);
+        QVERIFY(Log.GetTrack().Fixes().capacity() < 2 * 20003);
+        Log.ClearGpsData();
+        QCOMPARE(Log.GetTrack().Fixes().capacity(), 0);
+    }
+
+    // Any file is read as the recorder's log while no other format claims it.
+    void readerForFiles()
+    {
+        const GpsReader *reader = GpsReader::ForFile(WriteLog(GoodLine));
+        QVERIFY(reader);
+        QCOMPARE(reader->FixTiming(), GpsReader::Timing::OneFixPerSecond);
+        QCOMPARE(GpsReader::ForFile(WriteLog(GoodLine, QStringLiteral("noname"))), reader);
+        QCOMPARE(GpsReader::ForFile(WriteLog(QByteArray(), QStringLiteral("empty.log"))), reader);
+        QVERIFY(!GpsReader::ForFile(Dir.filePath("missing.log")));
+        QVERIFY(!GpsReader::ForFile(Dir.path()));
+        QVERIFY(!GpsReader::ForFile(QString()));
     }
 
     void crlfAndLfGiveTheSameTrack()
