@@ -148,8 +148,8 @@ public:
         }
         GpxTrack track;
         if (Xml.hasError())
-            track.Error = Xml.errorString() % QStringLiteral(" (line ") % QString::number(Xml.lineNumber())
-                % QLatin1Char(')');
+            track.Error = Xml.errorString() + QStringLiteral(" (line ") + QString::number(Xml.lineNumber())
+                + QLatin1Char(')');
         // Whatever was read of an unfinished segment counts.
         if (SegmentOpen)
             (OpenKind == Kind::Route ? Routes : Tracks).append(Current);
@@ -307,8 +307,9 @@ private:
                 Point.Utc = ParseTime(text);
             break;
         case Leaf::Speed:
-            if (const double speed = ParseNumber(text); !PointSpeedGiven && speed >= 0.0) {
-                Point.SpeedKmh = speed * MetresPerSecondToKmh;
+            if (const double kmh = ParseNumber(text) * MetresPerSecondToKmh;
+                !PointSpeedGiven && kmh >= 0.0 && std::isfinite(kmh)) {
+                Point.SpeedKmh = kmh;
                 PointSpeedGiven = true;
             }
             break;
