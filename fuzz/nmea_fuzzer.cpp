@@ -29,6 +29,13 @@ bool Same(double A, double B)
     return (std::isnan(A) && std::isnan(B)) || A == B;
 }
 
+// Degrees between two longitudes, 180 and -180 being the same meridian.
+double LongitudeGap(double A, double B)
+{
+    const double gap = std::fabs(A - B);
+    return std::min(gap, 360.0 - gap);
+}
+
 bool SameFix(const GpsFix &A, const GpsFix &B)
 {
     return A.Valid == B.Valid && A.Utc == B.Utc && Same(A.Latitude, B.Latitude) && Same(A.Longitude, B.Longitude)
@@ -90,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
     for (qsizetype k = 0; k < written.size(); ++k) {
         const GpsFix &a = written[k];
         const GpsFix &b = track.Fixes[k];
-        if (!b.Valid || std::fabs(a.Latitude - b.Latitude) > 1e-7 || std::fabs(a.Longitude - b.Longitude) > 1e-7
+        if (!b.Valid || std::fabs(a.Latitude - b.Latitude) > 1e-7
+            || LongitudeGap(a.Longitude, b.Longitude) > 1e-7
             || a.Utc != b.Utc || !Same(a.Altitude, b.Altitude)
             || std::fabs(a.SpeedKmh - b.SpeedKmh) > 1e-9 * std::max(1.0, a.SpeedKmh))
             Finding("written GPX reads back other numbers");

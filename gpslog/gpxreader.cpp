@@ -161,23 +161,20 @@ public:
             }
             return false;
         };
-        const QList<Segment> *chosen = nullptr;
-        const QList<Segment> waypoints{Waypoints};
+        QList<Segment> chosen;
         if (hasPoints(Tracks)) {
-            chosen = &Tracks;
+            chosen = Tracks;
             track.From = GpxTrack::Source::Tracks;
         } else if (hasPoints(Routes)) {
-            chosen = &Routes;
+            chosen = Routes;
             track.From = GpxTrack::Source::Routes;
         } else if (!Waypoints.Fixes.isEmpty()) {
-            chosen = &waypoints;
+            chosen = {Waypoints};
             track.From = GpxTrack::Source::Waypoints;
         }
-        if (chosen) {
-            for (Segment s : *chosen) {
-                WorkOutSpeeds(s);
-                track.Fixes.append(s.Fixes);
-            }
+        for (Segment &s : chosen) {
+            WorkOutSpeeds(s);
+            track.Fixes.append(s.Fixes);
         }
         return track;
     }

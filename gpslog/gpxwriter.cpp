@@ -19,13 +19,15 @@ const QString GpxVersion = QStringLiteral("1.1");
 const QLatin1Char DecimalPoint('.');
 const QLatin1Char TrailingZero('0');
 
-// Nine decimals are a few centimetres at most; trailing zeros go down to
-// the seven decimals every coordinate keeps.
+// Nine decimals are a tenth of a millimetre; trailing zeros go down to the
+// seven decimals every coordinate keeps.
 constexpr int CoordinateDecimals = 9;
+constexpr double CoordinateScale = 1e9;
 constexpr int MinCoordinateDecimals = 7;
 constexpr int AutoFormattingIndent = 2;
 constexpr double MaxLatitude = 90.0;
 constexpr double MaxLongitude = 180.0;
+constexpr double FullCircle = 360.0;
 constexpr double KmhToMetresPerSecond = 1.0 / 3.6;
 // Years ISO 8601 writes with four digits.
 constexpr int FirstYear = 1;
@@ -39,6 +41,14 @@ QString Degrees(double Value)
     while (text.size() > keep && text.endsWith(TrailingZero))
         text.chop(1);
     return text;
+}
+
+// GPX longitudes stop short of 180: the same meridian is written as -180,
+// also where a longitude just below 180 rounds up to it.
+QString Longitude(double Value)
+{
+    const double rounded = std::round(Value * CoordinateScale) / CoordinateScale;
+    return Degrees(rounded >= MaxLongitude ? rounded - FullCircle : rounded);
 }
 
 // The shortest decimal that reads back as the same number, never with an
@@ -57,7 +67,7 @@ void WritePoint(QXmlStreamWriter &Xml, const GpsFix &Fix)
 {
     Xml.writeStartElement(GpxNamespace, QStringLiteral("trkpt"));
     Xml.writeAttribute(QStringLiteral("lat"), Degrees(Fix.Latitude));
-    Xml.writeAttribute(QStringLiteral("lon"), Degrees(Fix.Longitude));
+    Xml.writeAttribute(QStringLiteral("lon"), Longitude(Fix.Longitude));
     if (std::isfinite(Fix.Altitude))
         Xml.writeTextElement(GpxNamespace, QStringLiteral("ele"), Plain(Fix.Altitude));
     if (Fix.Utc.isValid()) {

@@ -156,8 +156,9 @@ private slots:
                      "<gpxtpx:hr>90</gpxtpx:hr><gpxtpx:speed>2.5</gpxtpx:speed>"
                      "</gpxtpx:TrackPointExtension></extensions>")
             << QList<double>{9.0};
-        QTest::newRow("the first speed counts") << Point(0, 0, "<speed>2.5</speed><extensions><speed>9</speed></extensions>")
-                                                << QList<double>{9.0};
+        QTest::newRow("the first speed counts")
+            << Point(0, 0, "<speed>2.5</speed><extensions><speed>9</speed></extensions>")
+            << QList<double>{9.0};
         QTest::newRow("worked out") << Point(0, 0) + Point(1, 10) + Point(3, 20)
                                     << QList<double>{v, v, 2 * v};
         QTest::newRow("one given, the next worked out") << Point(0, 0, "<speed>2.5</speed>") + Point(1, 10)
@@ -208,7 +209,8 @@ private slots:
     void times()
     {
         QFETCH(QByteArray, text);
-        const GpxTrack track = GpxReader::Read(Segment("<trkpt lat=\"45\" lon=\"10\"><time>" + text + "</time></trkpt>"));
+        const GpxTrack track =
+            GpxReader::Read(Segment("<trkpt lat=\"45\" lon=\"10\"><time>" + text + "</time></trkpt>"));
         QCOMPARE(track.Fixes.size(), 1);
         const QDateTime utc = track.Fixes.first().Utc;
         QVERIFY(!utc.isValid() || utc.timeSpec() == Qt::UTC);
@@ -279,9 +281,10 @@ private slots:
                                          << QList<double>{1, 1};
         QTest::newRow("nothing") << Gpx("<metadata><name>x</name></metadata>") << GpxTrack::Source::None
                                  << QList<double>();
-        QTest::newRow("points out of place") << Gpx("<trkpt lat=\"7\" lon=\"7\"/><trk><trkpt lat=\"8\" lon=\"8\"/></trk>"
-                                                    "<extensions><wpt lat=\"9\" lon=\"9\"/></extensions>")
-                                             << GpxTrack::Source::None << QList<double>();
+        QTest::newRow("points out of place")
+            << Gpx("<trkpt lat=\"7\" lon=\"7\"/><trk><trkpt lat=\"8\" lon=\"8\"/></trk>"
+                   "<extensions><wpt lat=\"9\" lon=\"9\"/></extensions>")
+            << GpxTrack::Source::None << QList<double>();
         QTest::newRow("no namespace, GPX 1.0")
             << QByteArray("<gpx version=\"1.0\"><trk><trkseg><trkpt lat=\"4\" lon=\"4\"/></trkseg></trk></gpx>")
             << GpxTrack::Source::Tracks << QList<double>{4};
@@ -311,8 +314,9 @@ private slots:
         QTest::addColumn<bool>("error");
         const QByteArray whole = Segment(Point(0, 0) + Point(1, 1) + Point(2, 2));
         QTest::newRow("whole") << whole << 3 << false;
-        QTest::newRow("cut inside the third point") << whole.left(whole.indexOf("<trkpt", whole.indexOf("45.002") - 20) + 30)
-                                                    << 2 << true;
+        QTest::newRow("cut inside the third point")
+            << whole.left(whole.indexOf("<trkpt", whole.indexOf("45.002") - 20) + 30)
+            << 2 << true;
         QTest::newRow("cut after the third point") << whole.left(whole.lastIndexOf("</trkpt>") + 8) << 3 << true;
         QTest::newRow("cut inside the declaration") << whole.left(10) << 0 << true;
         QTest::newRow("mismatched tag") << Segment(Point(0, 0) + "<trkpt lat=\"1\" lon=\"1\"></trkseg>" + Point(2, 2))
@@ -356,7 +360,8 @@ private slots:
         QTest::newRow("billion laughs") << laughs;
         QTest::newRow("external entity")
             << QByteArray("<!DOCTYPE gpx [<!ENTITY secret SYSTEM \"file:///etc/passwd\">]>"
-                          "<gpx><trk><trkseg><trkpt lat=\"45\" lon=\"10\"><name>&secret;</name></trkpt></trkseg></trk></gpx>");
+                          "<gpx><trk><trkseg><trkpt lat=\"45\" lon=\"10\"><name>&secret;</name></trkpt>"
+                          "</trkseg></trk></gpx>");
         QTest::newRow("entity in an attribute")
             << QByteArray("<!DOCTYPE gpx [<!ENTITY l \"45\">]><gpx><trk><trkseg><trkpt lat=\"&l;\" lon=\"10\"/>"
                           "</trkseg></trk></gpx>");
@@ -395,11 +400,16 @@ private slots:
         fixes.append(Fix(-0.0000001, -179.99999999, QDateTime(), qQNaN(), 0.0));
         fixes.append(Fix(1, 2, QDateTime(QDate(2020, 12, 18), QTime(8, 15, 50, 250), Qt::OffsetFromUTC, 7200),
                          qQNaN(), qQNaN()));
+        // GPX longitudes stop short of 180.
+        fixes.append(Fix(3, 180.0, QDateTime(), qQNaN(), qQNaN()));
+        fixes.append(Fix(4, 179.9999999996, QDateTime(), qQNaN(), qQNaN()));
+        fixes.append(Fix(5, 179.9999999994, QDateTime(), qQNaN(), qQNaN()));
         const QByteArray text = GpxWriter::Write(fixes);
         QVERIFY(text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
 
         const QRegularExpression degrees(QStringLiteral("^-?[0-9]{1,3}\\.[0-9]{7,}$"));
-        const QRegularExpression utc(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}(\\.[0-9]{3})?Z$"));
+        const QRegularExpression utc(
+            QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}(\\.[0-9]{3})?Z$"));
         const QStringList pointChildren = {QStringLiteral("ele"), QStringLiteral("time"), QStringLiteral("extensions")};
         QXmlStreamReader xml(text);
         QStringList path;
@@ -460,6 +470,9 @@ private slots:
             QStringLiteral("45.5000000 10.2500000 ele=12.5 time=2020-12-18T06:15:50Z speed=10"),
             QStringLiteral("-0.0000001 -179.99999999 speed=0"),
             QStringLiteral("1.0000000 2.0000000 time=2020-12-18T06:15:50.250Z"),
+            QStringLiteral("3.0000000 -180.0000000"),
+            QStringLiteral("4.0000000 -180.0000000"),
+            QStringLiteral("5.0000000 179.999999999"),
         };
         QCOMPARE(points, expected);
     }

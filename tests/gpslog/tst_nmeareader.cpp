@@ -158,10 +158,12 @@ private slots:
                                             << nan << kmh << 181.39 << nan << utc << 0;
         QTest::newRow("longitude beyond 180") << Nmea(Replaced(Rmc, "17518.8938", "18000.0001")) << 1 << false
                                               << nan << nan << kmh << 181.39 << nan << utc << 0;
-        QTest::newRow("poles and date line") << Nmea(Replaced(Replaced(Rmc, "3747.0873", "9000.0000"), "17518.8938,E", "18000.0000,W"))
-                                             << 1 << true << -90.0 << -180.0 << kmh << 181.39 << nan << utc << 0;
-        QTest::newRow("exactly 0,0") << Nmea(Replaced(Replaced(Rmc, "3747.0873", "0000.0000"), "17518.8938", "00000.0000"))
-                                     << 1 << false << nan << nan << kmh << 181.39 << nan << utc << 0;
+        QTest::newRow("poles and date line")
+            << Nmea(Replaced(Replaced(Rmc, "3747.0873", "9000.0000"), "17518.8938,E", "18000.0000,W"))
+            << 1 << true << -90.0 << -180.0 << kmh << 181.39 << nan << utc << 0;
+        QTest::newRow("exactly 0,0")
+            << Nmea(Replaced(Replaced(Rmc, "3747.0873", "0000.0000"), "17518.8938", "00000.0000"))
+            << 1 << false << nan << nan << kmh << 181.39 << nan << utc << 0;
         QTest::newRow("60 minutes") << Nmea(Replaced(Rmc, "3747.0873", "3760.0000")) << 1 << false << nan << nan
                                     << kmh << 181.39 << nan << utc << 0;
         QTest::newRow("signed coordinate") << Nmea(Replaced(Rmc, "3747.0873", "-3747.0873")) << 1 << false << nan
@@ -281,9 +283,8 @@ private slots:
         QTest::newRow("GGA's position where the RMC has none")
             << Lines({Nmea(Replaced(Rmc, "3747.0873,S", ",")), Nmea(Gga)})
             << QStringList{QStringLiteral("fix 2014-12-31T03:07:19.000Z lat=-37.784788 alt=59.9 kmh=1.278")};
-        QTest::newRow("same RMC twice") << Lines({Nmea(Rmc), Nmea(Rmc)})
-                                        << QStringList{QStringLiteral("fix 2014-12-31T03:07:19.000Z lat=-37.784788 alt=nan kmh=1.278"),
-                                                       QStringLiteral("fix 2014-12-31T03:07:19.000Z lat=-37.784788 alt=nan kmh=1.278")};
+        const QString rmcOnly = QStringLiteral("fix 2014-12-31T03:07:19.000Z lat=-37.784788 alt=nan kmh=1.278");
+        QTest::newRow("same RMC twice") << Lines({Nmea(Rmc), Nmea(Rmc)}) << QStringList{rmcOnly, rmcOnly};
         QTest::newRow("without time, without fix")
             << Lines({Nmea("GPGGA,,,,,,0,00,99.99,,,,,,"), Nmea("GPRMC,,V,,,,,,,,,,N")})
             << QStringList{QStringLiteral("nofix - lat=nan alt=nan kmh=0.000")};
