@@ -18,7 +18,10 @@ struct GpxTrack
     // The points in document order, segment after segment. A point without
     // a usable position (attribute missing, out of range, or exactly 0,0)
     // is a fix that is not Valid, without coordinates. Where a point gives
-    // no speed it is worked out from the distance to the point before.
+    // no speed it is worked out from the distance to the point before in its
+    // segment over the time between them; a point with the same time as the
+    // one before (or an earlier one) keeps that point's speed, and the first
+    // point of a segment takes the speed towards the next.
     GpsFixList Fixes;
     Source From = Source::None;
     // Empty when the whole document was read. Otherwise why reading stopped
