@@ -1,0 +1,24 @@
+#ifndef GPXWRITER_H
+#define GPXWRITER_H
+
+#include "gpslog/gpsfix.h"
+
+#include <QByteArray>
+
+class QIODevice;
+
+// Writes fixes as a GPX 1.1 document: one track, one segment, one <trkpt>
+// per fix in the order given. Fixes that are not Valid (no usable position)
+// are left out. Coordinates have at least seven decimals; <ele> and <time>
+// (UTC) are there where known, and the speed in metres per second as
+// <extensions><speed> (in a namespace of its own, as GPX 1.1 requires of
+// extensions).
+class GpxWriter
+{
+public:
+    static QByteArray Write(const GpsFixList &Fixes);
+    // False when the device could not take the whole document.
+    static bool Write(const GpsFixList &Fixes, QIODevice &Device);
+};
+
+#endif // GPXWRITER_H

@@ -1,0 +1,594 @@
+#include "nmeareader.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QIODevice>
+#include <QTime>
+#include <QVarLengthArray>
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+// NMEA allows 82 characters a sentence and a recorder's stamp adds about
+// twenty. A longer line is no log line: it is skipped whole, so a file
+// without line breaks never makes the line buffer grow.
+constexpr qsizetype MaxLineBytes = 4096;
+constexpr qint64 ReadChunkBytes = 64 * 1024;
+// Fields looked at in a sentence; NMEA 4.1's extra fields lie beyond.
+constexpr int MaxFields = 16;
+constexpr qsizetype MaxNumberChars = 24;
+// A unix time in milliseconds has 13 digits today.
+constexpr qsizetype MaxStampDigits = 15;
+
+constexpr char SentenceStart = '$';
+constexpr char ChecksumMark = '*';
+constexpr char FieldSeparator = ',';
+constexpr char DecimalPoint = '.';
+constexpr char CommentMark = '#';
+constexpr char StampOpen = '[';
+constexpr char StampClose = ']';
+constexpr char ProprietaryMark = 'P';
+constexpr unsigned char FirstPrintable = 0x20;
+constexpr unsigned char LastPrintable = 0x7e;
+constexpr qsizetype AddressLength = 5;
+constexpr qsizetype TalkerLength = 2;
+constexpr qsizetype ChecksumLength = 3; // "*hh"
+
+constexpr char North = 'N';
+constexpr char South = 'S';
+constexpr char East = 'E';
+constexpr char West = 'W';
+constexpr char RmcFixStatus = 'A';
+constexpr char RmcNoDataMode = 'N';
+constexpr char GgaNoFixQuality = '0';
+constexpr char Metres = 'M';
+
+constexpr int RmcTime = 1;
+constexpr int RmcStatus = 2;
+constexpr int RmcLatitude = 3;
+constexpr int RmcNorthSouth = 4;
+constexpr int RmcLongitude = 5;
+constexpr int RmcEastWest = 6;
+constexpr int RmcSpeed = 7;
+constexpr int RmcCourse = 8;
+constexpr int RmcDate = 9;
+constexpr int RmcMode = 12;
+constexpr int RmcMinFields = RmcDate + 1;
+
+constexpr int GgaTime = 1;
+constexpr int GgaLatitude = 2;
+constexpr int GgaNorthSouth = 3;
+constexpr int GgaLongitude = 4;
+constexpr int GgaEastWest = 5;
+constexpr int GgaQuality = 6;
+constexpr int GgaAltitude = 9;
+constexpr int GgaAltitudeUnit = 10;
+constexpr int GgaMinFields = GgaQuality + 1;
+
+// "hhmmss" and "ddmmyy"; a coordinate has one to three digits of degrees
+// before its two digits of whole minutes.
+constexpr qsizetype TimeDigits = 6;
+constexpr qsizetype DateDigits = 6;
+constexpr qsizetype MinuteDigits = 2;
+constexpr qsizetype MinCoordinateDigits = 3;
+constexpr qsizetype MaxCoordinateDigits = 5;
+
+constexpr double KnotsToKmh = 1.852;
+constexpr double MinutesPerDegree = 60.0;
+constexpr double MaxLatitude = 90.0;
+constexpr double MaxLongitude = 180.0;
+constexpr double FullCircle = 360.0;
+constexpr int MaxHour = 23;
+constexpr int MaxMinute = 59;
+constexpr int MaxSecond = 59;
+constexpr int MsPerSecond = 1000;
+constexpr int FirstMsDigitScale = 100;
+// Two-digit years from 80 on are 19xx: there was no GPS before 1980.
+constexpr int CenturyPivot = 80;
+constexpr int NineteenHundred = 1900;
+constexpr int TwoThousand = 2000;
+// A time of day more than half a day before the previous one has passed
+// midnight; a smaller step back is a repeated or late report.
+constexpr int HalfDayMs = 12 * 3600 * MsPerSecond;
+
+enum class SentenceType { Rmc, Gga };
+
+// What one RMC or GGA sentence says.
+struct Sentence
+{
+    SentenceType Type = SentenceType::Rmc;
+    int TimeMs = -1; // since midnight UTC; -1 when the sentence has no time
+    QDate Date;
+    bool Fix = false;
+    double Latitude = qQNaN();
+    double Longitude = qQNaN();
+    double SpeedKmh = qQNaN();
+    double Course = qQNaN();
+    double Altitude = qQNaN();
+};
+
+// The sentences of one receiver epoch, merged.
+struct Epoch
+{
+    bool HasRmc = false;
+    bool HasGga = false;
+    int TimeMs = -1;
+    QDate Date;
+    bool Fix = true;
+    double Latitude = qQNaN();
+    double Longitude = qQNaN();
+    double SpeedKmh = qQNaN();
+    double Course = qQNaN();
+    double Altitude = qQNaN();
+    qint64 Stamp = -1;
+};
+
+bool IsDigit(char C)
+{
+    return C >= '0' && C <= '9';
+}
+
+bool IsUpper(char C)
+{
+    return C >= 'A' && C <= 'Z';
+}
+
+bool IsBlank(char C)
+{
+    return C == ' ' || C == '\t';
+}
+
+// Line feeds, carriage returns in any mix, and NUL bytes (recorders pad
+// their GPS blocks with them) all end a line.
+bool IsLineBreak(char C)
+{
+    return C == '\n' || C == '\r' || C == '\0';
+}
+
+int HexValue(char C)
+{
+    if (IsDigit(C))
+        return C - '0';
+    if (C >= 'A' && C <= 'F')
+        return C - 'A' + 10;
+    if (C >= 'a' && C <= 'f')
+        return C - 'a' + 10;
+    return -1;
+}
+
+int TwoDigits(QByteArrayView Text, qsizetype At)
+{
+    return (Text[At] - '0') * 10 + (Text[At + 1] - '0');
+}
+
+bool AllDigits(QByteArrayView Text)
+{
+    for (const char c : Text) {
+        if (!IsDigit(c))
+            return false;
+    }
+    return true;
+}
+
+// Digits with at most one decimal point, optionally signed; nothing else
+// (no blanks, exponents, "nan" or "inf"), so the value is always finite.
+std::optional<double> ParseDecimal(QByteArrayView Text, bool Signed)
+{
+    if (Text.isEmpty() || Text.size() > MaxNumberChars)
+        return std::nullopt;
+    qsizetype at = 0;
+    bool negative = false;
+    if (Signed && (Text[0] == '-' || Text[0] == '+')) {
+        negative = Text[0] == '-';
+        at = 1;
+    }
+    int digits = 0;
+    int points = 0;
+    for (qsizetype k = at; k < Text.size(); ++k) {
+        if (IsDigit(Text[k]))
+            ++digits;
+        else if (Text[k] == DecimalPoint)
+            ++points;
+        else
+            return std::nullopt;
+    }
+    if (digits == 0 || points > 1)
+        return std::nullopt;
+    double value = 0.0;
+    const char *const end = Text.data() + Text.size();
+    const auto [stop, error] = std::from_chars(Text.data() + at, end, value, std::chars_format::fixed);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return negative && value != 0.0 ? -value : value;
+}
+
+// "hhmmss" with an optional fraction of a second, as milliseconds since
+// midnight (the fraction cut to milliseconds); -1 when it is no time of day.
+int ParseTimeOfDay(QByteArrayView Text)
+{
+    if (Text.size() < TimeDigits || !AllDigits(Text.first(TimeDigits)))
+        return -1;
+    const int hour = TwoDigits(Text, 0);
+    const int minute = TwoDigits(Text, 2);
+    const int second = TwoDigits(Text, 4);
+    if (hour > MaxHour || minute > MaxMinute || second > MaxSecond)
+        return -1;
+    int ms = 0;
+    if (Text.size() > TimeDigits) {
+        if (Text[TimeDigits] != DecimalPoint || !AllDigits(Text.sliced(TimeDigits + 1)))
+            return -1;
+        int scale = FirstMsDigitScale;
+        for (qsizetype k = TimeDigits + 1; k < Text.size() && scale > 0; ++k, scale /= 10)
+            ms += (Text[k] - '0') * scale;
+    }
+    return ((hour * 60 + minute) * 60 + second) * MsPerSecond + ms;
+}
+
+// "ddmmyy"; an invalid date when it is none.
+QDate ParseDate(QByteArrayView Text)
+{
+    if (Text.size() != DateDigits || !AllDigits(Text))
+        return QDate();
+    const int year = TwoDigits(Text, 4);
+    return QDate(year + (year >= CenturyPivot ? NineteenHundred : TwoThousand), TwoDigits(Text, 2),
+                 TwoDigits(Text, 0));
+}
+
+// Degrees and minutes ("ddmm.mmmm", "dddmm.mmmm") with the hemisphere's
+// letter, as signed degrees; NaN when either is unreadable or the minutes
+// reach 60.
+double ParseCoordinate(QByteArrayView Text, QByteArrayView Hemisphere, char Positive, char Negative)
+{
+    if (Hemisphere.size() != 1 || (Hemisphere[0] != Positive && Hemisphere[0] != Negative))
+        return qQNaN();
+    const qsizetype point = Text.indexOf(DecimalPoint);
+    const qsizetype whole = point < 0 ? Text.size() : point;
+    if (whole < MinCoordinateDigits || whole > MaxCoordinateDigits || !AllDigits(Text.first(whole)))
+        return qQNaN();
+    const std::optional<double> minutes = ParseDecimal(Text.sliced(whole - MinuteDigits), false);
+    if (!minutes || *minutes >= MinutesPerDegree)
+        return qQNaN();
+    int degrees = 0;
+    for (const char c : Text.first(whole - MinuteDigits))
+        degrees = degrees * 10 + (c - '0');
+    const double value = degrees + *minutes / MinutesPerDegree;
+    return Hemisphere[0] == Negative ? -value : value;
+}
+
+QByteArrayView FieldOrEmpty(const QVarLengthArray<QByteArrayView, MaxFields> &Fields, int Index)
+{
+    return Index < Fields.size() ? Fields[Index] : QByteArrayView();
+}
+
+bool IsChar(QByteArrayView Field, char C)
+{
+    return Field.size() == 1 && Field[0] == C;
+}
+
+// The time field: empty gives no time; anything else must be a time of day.
+bool ReadTime(QByteArrayView Field, Sentence *S)
+{
+    if (Field.isEmpty())
+        return true;
+    S->TimeMs = ParseTimeOfDay(Field);
+    return S->TimeMs >= 0;
+}
+
+bool ParseRmc(const QVarLengthArray<QByteArrayView, MaxFields> &Fields, Sentence *S)
+{
+    if (Fields.size() < RmcMinFields || !ReadTime(Fields[RmcTime], S))
+        return false;
+    S->Type = SentenceType::Rmc;
+    // NMEA 2.3's mode "N" says the data are not valid, whatever the status.
+    S->Fix = IsChar(Fields[RmcStatus], RmcFixStatus) && !IsChar(FieldOrEmpty(Fields, RmcMode), RmcNoDataMode);
+    S->Latitude = ParseCoordinate(Fields[RmcLatitude], Fields[RmcNorthSouth], North, South);
+    S->Longitude = ParseCoordinate(Fields[RmcLongitude], Fields[RmcEastWest], East, West);
+    if (const std::optional<double> knots = ParseDecimal(Fields[RmcSpeed], false))
+        S->SpeedKmh = *knots * KnotsToKmh;
+    if (const std::optional<double> course = ParseDecimal(Fields[RmcCourse], false); course && *course <= FullCircle)
+        S->Course = *course;
+    S->Date = ParseDate(Fields[RmcDate]);
+    return true;
+}
+
+bool ParseGga(const QVarLengthArray<QByteArrayView, MaxFields> &Fields, Sentence *S)
+{
+    if (Fields.size() < GgaMinFields || !ReadTime(Fields[GgaTime], S))
+        return false;
+    S->Type = SentenceType::Gga;
+    const QByteArrayView quality = Fields[GgaQuality];
+    S->Fix = quality.size() == 1 && IsDigit(quality[0]) && quality[0] != GgaNoFixQuality;
+    S->Latitude = ParseCoordinate(Fields[GgaLatitude], Fields[GgaNorthSouth], North, South);
+    S->Longitude = ParseCoordinate(Fields[GgaLongitude], Fields[GgaEastWest], East, West);
+    const QByteArrayView unit = FieldOrEmpty(Fields, GgaAltitudeUnit);
+    if (unit.isEmpty() || IsChar(unit, Metres)) {
+        if (const std::optional<double> altitude = ParseDecimal(FieldOrEmpty(Fields, GgaAltitude), true))
+            S->Altitude = *altitude;
+    }
+    return true;
+}
+
+// The text between "$" and "*" of a sentence whose checksum is right and
+// that holds only the printable ASCII NMEA allows; empty otherwise.
+// Candidate starts with "$" and ends where its line or the next "$" does.
+std::optional<QByteArrayView> CheckedBody(QByteArrayView Candidate)
+{
+    const qsizetype size = Candidate.size();
+    if (size < 1 + ChecksumLength || Candidate[size - ChecksumLength] != ChecksumMark)
+        return std::nullopt;
+    const int high = HexValue(Candidate[size - 2]);
+    const int low = HexValue(Candidate[size - 1]);
+    if (high < 0 || low < 0)
+        return std::nullopt;
+    const QByteArrayView body = Candidate.sliced(1, size - 1 - ChecksumLength);
+    unsigned sum = 0;
+    for (const char c : body) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < FirstPrintable || byte > LastPrintable || c == ChecksumMark)
+            return std::nullopt;
+        sum ^= byte;
+    }
+    if (sum != unsigned(high * 16 + low))
+        return std::nullopt;
+    return body;
+}
+
+bool InRange(double Latitude, double Longitude)
+{
+    // NaN fails every comparison, so an unreadable coordinate is out of range.
+    return std::fabs(Latitude) <= MaxLatitude && std::fabs(Longitude) <= MaxLongitude
+        && !(Latitude == 0.0 && Longitude == 0.0);
+}
+
+// Splits bytes into lines, sentences and epochs, and the epochs into fixes.
+class LogBuilder
+{
+public:
+    void Feed(QByteArrayView Data)
+    {
+        qsizetype start = 0;
+        for (qsizetype k = 0; k < Data.size(); ++k) {
+            if (!IsLineBreak(Data[k]))
+                continue;
+            const QByteArrayView piece = Data.sliced(start, k - start);
+            if (Pending.isEmpty() && !Skipping) {
+                if (piece.size() <= MaxLineBytes)
+                    AddLine(piece);
+            } else {
+                if (!Skipping && Pending.size() + piece.size() <= MaxLineBytes) {
+                    Pending.append(piece);
+                    AddLine(Pending);
+                }
+                Pending.clear();
+                Skipping = false;
+            }
+            start = k + 1;
+        }
+        const QByteArrayView tail = Data.sliced(start);
+        if (Skipping)
+            return;
+        if (Pending.size() + tail.size() > MaxLineBytes) {
+            Pending.clear();
+            Skipping = true;
+        } else {
+            Pending.append(tail);
+        }
+    }
+
+    NmeaLog Finish()
+    {
+        if (!Pending.isEmpty() && !Skipping)
+            AddLine(Pending);
+        Pending.clear();
+        if (Open)
+            CloseEpoch();
+        Open = false;
+        DateLeadingFixes();
+        return std::move(Log);
+    }
+
+    void SetReadError() { Log.ReadError = true; }
+
+private:
+    void AddLine(QByteArrayView Line)
+    {
+        qsizetype at = 0;
+        while (at < Line.size() && IsBlank(Line[at]))
+            ++at;
+        if (at == Line.size() || Line[at] == CommentMark)
+            return;
+        qint64 stamp = -1;
+        if (Line[at] == StampOpen) {
+            const qsizetype close = Line.indexOf(StampClose, at + 1);
+            const QByteArrayView digits = close < 0 ? QByteArrayView() : Line.sliced(at + 1, close - at - 1);
+            if (!digits.isEmpty() && digits.size() <= MaxStampDigits && AllDigits(digits)) {
+                stamp = digits.toLongLong();
+                if (Log.StampOriginMs < 0)
+                    Log.StampOriginMs = stamp;
+                at = close + 1;
+            }
+        }
+        // Every "$" starts a candidate, so a sentence glued to the end of a
+        // broken one is still found; the checksum sorts them out.
+        qsizetype start = Line.indexOf(SentenceStart, at);
+        while (start >= 0) {
+            const qsizetype next = Line.indexOf(SentenceStart, start + 1);
+            QByteArrayView candidate = Line.sliced(start, (next < 0 ? Line.size() : next) - start);
+            while (!candidate.isEmpty() && IsBlank(candidate.back()))
+                candidate.chop(1);
+            AddSentence(candidate, stamp);
+            start = next;
+        }
+    }
+
+    void AddSentence(QByteArrayView Candidate, qint64 Stamp)
+    {
+        const std::optional<QByteArrayView> body = CheckedBody(Candidate);
+        if (!body) {
+            ++Log.Rejected;
+            return;
+        }
+        QVarLengthArray<QByteArrayView, MaxFields> fields;
+        qsizetype from = 0;
+        while (fields.size() < MaxFields) {
+            const qsizetype comma = body->indexOf(FieldSeparator, from);
+            if (comma < 0) {
+                fields.append(body->sliced(from));
+                break;
+            }
+            fields.append(body->sliced(from, comma - from));
+            from = comma + 1;
+        }
+        // A talker's sentence: two capital letters, then the type.
+        // Proprietary sentences ("$P...") have layouts of their own.
+        const QByteArrayView address = fields[0];
+        if (address.size() != AddressLength || !IsUpper(address[0]) || !IsUpper(address[1])
+            || address[0] == ProprietaryMark)
+            return;
+        const QByteArrayView type = address.sliced(TalkerLength);
+        Sentence sentence;
+        bool readable = false;
+        if (type == QByteArrayView("RMC"))
+            readable = ParseRmc(fields, &sentence);
+        else if (type == QByteArrayView("GGA"))
+            readable = ParseGga(fields, &sentence);
+        else
+            return;
+        if (!readable) {
+            ++Log.Rejected;
+            return;
+        }
+        ++Log.Sentences;
+        Take(sentence, Stamp);
+    }
+
+    // An RMC and a GGA of the same time of day (both without one included)
+    // are one epoch; a second sentence of a type already in the epoch, or a
+    // different time, starts the next.
+    void Take(const Sentence &S, qint64 Stamp)
+    {
+        const bool rmc = S.Type == SentenceType::Rmc;
+        if (!Open || (rmc ? Current.HasRmc : Current.HasGga) || S.TimeMs != Current.TimeMs) {
+            if (Open)
+                CloseEpoch();
+            Current = Epoch();
+            Open = true;
+        }
+        Current.TimeMs = S.TimeMs;
+        Current.Fix = Current.Fix && S.Fix;
+        if (Current.Stamp < 0)
+            Current.Stamp = Stamp;
+        const bool hasPosition = !std::isnan(S.Latitude) && !std::isnan(S.Longitude);
+        if (rmc) {
+            Current.HasRmc = true;
+            Current.Date = S.Date;
+            Current.SpeedKmh = S.SpeedKmh;
+            Current.Course = S.Course;
+            // The RMC's position wins: it comes with the speed and course.
+            if (hasPosition) {
+                Current.Latitude = S.Latitude;
+                Current.Longitude = S.Longitude;
+            }
+        } else {
+            Current.HasGga = true;
+            Current.Altitude = S.Altitude;
+            if (hasPosition && (std::isnan(Current.Latitude) || std::isnan(Current.Longitude))) {
+                Current.Latitude = S.Latitude;
+                Current.Longitude = S.Longitude;
+            }
+        }
+    }
+
+    void CloseEpoch()
+    {
+        GpsFix fix;
+        if (InRange(Current.Latitude, Current.Longitude)) {
+            fix.Latitude = Current.Latitude;
+            fix.Longitude = Current.Longitude;
+            fix.Valid = Current.Fix;
+        }
+        fix.SpeedKmh = std::isnan(Current.SpeedKmh) ? 0.0 : Current.SpeedKmh;
+        fix.Course = Current.Course;
+        fix.Altitude = Current.Altitude;
+        if (Current.Stamp >= 0 && Current.Stamp >= Log.StampOriginMs)
+            fix.OffsetMs = Current.Stamp - Log.StampOriginMs;
+
+        // A GGA has no date: it takes the one of the epoch before, a day on
+        // when the time of day went round midnight.
+        QDate date = Current.Date;
+        if (Current.TimeMs >= 0 && !date.isValid() && LastDate.isValid())
+            date = Current.TimeMs < LastTimeMs - HalfDayMs ? LastDate.addDays(1) : LastDate;
+        if (Current.TimeMs >= 0 && date.isValid()) {
+            fix.Utc = QDateTime(date, QTime::fromMSecsSinceStartOfDay(Current.TimeMs), Qt::UTC);
+            if (FirstDated < 0)
+                FirstDated = Log.Fixes.size();
+            LastDate = date;
+            LastTimeMs = Current.TimeMs;
+        }
+        if (FirstDated < 0)
+            LeadingTimes.append(Current.TimeMs);
+        Log.Fixes.append(fix);
+    }
+
+    // Epochs before the first date seen take it too (a day earlier across
+    // midnight), counting back from the first dated one.
+    void DateLeadingFixes()
+    {
+        if (FirstDated <= 0)
+            return;
+        QDate date = Log.Fixes[FirstDated].Utc.date();
+        int later = Log.Fixes[FirstDated].Utc.time().msecsSinceStartOfDay();
+        for (qsizetype k = FirstDated - 1; k >= 0; --k) {
+            const int time = LeadingTimes[k];
+            if (time < 0)
+                continue;
+            if (time > later + HalfDayMs)
+                date = date.addDays(-1);
+            Log.Fixes[k].Utc = QDateTime(date, QTime::fromMSecsSinceStartOfDay(time), Qt::UTC);
+            later = time;
+        }
+    }
+
+    NmeaLog Log;
+    QByteArray Pending;
+    bool Skipping = false;
+    Epoch Current;
+    bool Open = false;
+    QDate LastDate;
+    int LastTimeMs = -1;
+    qsizetype FirstDated = -1;
+    QList<int> LeadingTimes;
+};
+
+} // namespace
+
+NmeaLog NmeaReader::Read(QByteArrayView Bytes)
+{
+    LogBuilder builder;
+    builder.Feed(Bytes);
+    return builder.Finish();
+}
+
+NmeaLog NmeaReader::Read(QIODevice &Device)
+{
+    LogBuilder builder;
+    if (!Device.isReadable()) {
+        builder.SetReadError();
+        return builder.Finish();
+    }
+    QByteArray chunk(ReadChunkBytes, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = Device.read(chunk.data(), ReadChunkBytes);
+        if (got < 0) {
+            builder.SetReadError();
+            break;
+        }
+        if (got == 0)
+            break;
+        builder.Feed(QByteArrayView(chunk.constData(), got));
+    }
+    return builder.Finish();
+}
