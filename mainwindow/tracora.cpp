@@ -2,6 +2,7 @@
 #include "tracora_state.h"
 
 #include <QDir>
+#include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <QGraphicsView>
 #include <QGuiApplication>
@@ -22,6 +23,7 @@
 #include "gpslog/gpslogdata.h"
 #include "playback/uvlcwrapper.h"
 #include "widgets/ncframelesshelper.h"
+#include "widgets/udirectslider.h"
 #include "widgets/udoubleclickedwidget.h"
 #include "widgets/uspeedmeter.h"
 
@@ -137,9 +139,11 @@ void Tracora::BuildWidgetTree()
     MapView->setVisible(true);
     MapView->setUrl(QUrl());
 
-    VideoTimeSlider = new QSlider(Qt::Horizontal, this);
+    // A click on a slider's groove moves the engine too (a plain slider would
+    // move only its thumb), so the thumb never shows a place the video is not at.
+    VideoTimeSlider = new UDirectSlider(Qt::Horizontal, this);
     VideoTimeSlider->setObjectName(QStringLiteral("VideoTimeSlider"));
-    VideoVolumnSlider = new QSlider(Qt::Horizontal, this);
+    VideoVolumnSlider = new UDirectSlider(Qt::Horizontal, this);
     VideoVolumnSlider->setObjectName(QStringLiteral("VideoVolumnSlider"));
 
     AudioIndicator = new QGraphicsView(this);
@@ -199,10 +203,23 @@ void Tracora::BuildWidgetTree()
     // The web view makes the window compose itself with OpenGL, and the video
     // surface, a native child window, is flushed by the same compositor: its
     // window must be an OpenGL surface too, or its face is never drawn. An
-    // OpenGL child (never shown) is what makes Qt create it so.
-    auto *surfaceKind = new QOpenGLWidget(VideoWindow);
-    surfaceKind->setGeometry(0, 0, 0, 0);
-    surfaceKind->hide();
+    // OpenGL child (never shown) is what makes Qt create it so. That is
+    // needed on X11 only, where the engine draws into the surface; and where
+    // the platform has no OpenGL (Qt's shared context could not be made),
+    // such a child would crash the first flush: the window then composes
+    // without it. (Qt's offscreen platform crashes on it even with OpenGL.)
+    const QOpenGLContext *sharedContext = QOpenGLContext::globalShareContext();
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        qWarning("Vialumo: the video surface is no X11 window on the %s platform; the video shows in the "
+                 "engine's own window, if at all",
+                 qPrintable(QGuiApplication::platformName()));
+    } else if (sharedContext && sharedContext->isValid()) {
+        auto *surfaceKind = new QOpenGLWidget(VideoWindow);
+        surfaceKind->setGeometry(0, 0, 0, 0);
+        surfaceKind->hide();
+    } else {
+        qWarning("Vialumo: this X server offers no OpenGL; the window is drawn without it");
+    }
 
     GpsLog = new GpsLogData;
     Status = new DisplayWindowStatus;

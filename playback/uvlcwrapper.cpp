@@ -122,9 +122,14 @@ void UVlcWrapper::SetVideoWindow(quintptr WindowId, const QString &Platform)
     // Only an X11 window id means anything to the engine; any other handle would be
     // taken for a foreign X window and fail inside the engine's own threads.
     if (Platform != X11Platform) {
-        qWarning("UVlcWrapper: the video surface is not an X11 window (platform %s); "
-                 "the engine keeps its own output",
-                 qPrintable(Platform));
+        // Without an X server the engine's own outputs fail one after the
+        // other down to one that draws into the terminal (and may crash):
+        // it then plays the sound and the times only.
+        WithoutVideo = qEnvironmentVariableIsEmpty("DISPLAY");
+        qWarning("UVlcWrapper: the video surface is not an X11 window (platform %s); %s",
+                 qPrintable(Platform),
+                 WithoutVideo ? "there is no X display either, so recordings play without their picture"
+                              : "the engine keeps its own output");
         return;
     }
     if (WindowId == 0)
@@ -199,6 +204,8 @@ int UVlcWrapper::PlayAtIndex()
                  qPrintable(PlayList.at(CurrentIndex)), EngineError());
         return -1;
     }
+    if (WithoutVideo)
+        libvlc_media_add_option(media, ":no-video");
     libvlc_media_player_set_media(VlcPlayer, media);
     // The player now holds its own reference to the new media and has dropped the old one.
     if (VlcMedia)

@@ -74,6 +74,8 @@ private:
     // The engine starts on a worker thread while the window is built and shown.
     std::future<EngineHandles> EngineStart;
     quintptr VideoWindowId = 0;
+    // No window to draw into and no X display for the engine's own output.
+    bool WithoutVideo = false;
     libvlc_instance_t *VlcInstance = nullptr;
     libvlc_media_player_t *VlcPlayer = nullptr;
     libvlc_media_t *VlcMedia = nullptr;

@@ -12,3 +12,7 @@ vialumo_add_qtest(NAME tst_tracora_list
 vialumo_add_qtest(NAME tst_tracora_display
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_display.cpp
   LIBS vialumo_ui XCB)
+# On a platform without OpenGL (no X server at all).
+vialumo_add_qtest(NAME tst_tracora_offscreen
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_offscreen.cpp
+  LIBS vialumo_ui)
