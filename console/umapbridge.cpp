@@ -37,6 +37,7 @@ std::optional<UMapStep> UMapBridge::Choose(int Index, int VideoCount, const QStr
 
     // Whatever the map page still has to answer now belongs to an old choice.
     ++ChoiceSerial;
+    AnswerOwed = false;
 
     UMapStep step;
     if (RatingWord == GpsfileAvailableWord) {
@@ -60,29 +61,35 @@ UMapStep UMapBridge::LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded)
     // A failed load leaves the fallback timer running.
     if (!OK)
         return step;
-    step.FallbackTimer = UTimerAction::Stop;
 
     switch (PlayStatus) {
     case OnlineMap:
         // The track is read and playback started once per choice.
-        if (TrackLoaded)
+        if (TrackLoaded) {
+            step.FallbackTimer = UTimerAction::Stop;
             return step;
+        }
+        // The fallback keeps running until the page has answered: a page
+        // whose script hangs, or whose renderer has died, never does.
         step.AskOnline = true;
         return step;
     case NoGpsFile:
     case NoGpsInfo:
     case NoConnection:
+        step.FallbackTimer = UTimerAction::Stop;
         step.Play = true;
         step.TickTimer = UTimerAction::Start;
         return step;
     default:
         // The start page starts nothing.
+        step.FallbackTimer = UTimerAction::Stop;
         return step;
     }
 }
 
-UMapQuestion UMapBridge::Ask(int PlayingIndex) const
+UMapQuestion UMapBridge::Ask(int PlayingIndex)
 {
+    AnswerOwed = true;
     return {ChoiceSerial, PlayingIndex};
 }
 
@@ -92,9 +99,11 @@ bool UMapBridge::IsCurrent(const UMapQuestion &Question) const
 }
 
 UMapStep UMapBridge::OnlineAnswered(const UMapQuestion &Question, bool Online, qint32 PlayStatus,
-                                    bool TrackLoaded, int PlayingIndex, int VideoCount) const
+                                    bool TrackLoaded, int PlayingIndex, int VideoCount)
 {
     UMapStep step;
+    if (IsCurrent(Question))
+        AnswerOwed = false;
     // By the time the answer comes the user may have chosen again, the
     // fallback may have run, or another report may have started playback.
     if (!IsCurrent(Question) || PlayStatus != OnlineMap || TrackLoaded || PlayingIndex != Question.Index)
@@ -103,6 +112,8 @@ UMapStep UMapBridge::OnlineAnswered(const UMapQuestion &Question, bool Online, q
     if (Online) {
         if (Question.Index < 0 || Question.Index >= VideoCount)
             return step;
+        // The answer came: no fallback needed any more.
+        step.FallbackTimer = UTimerAction::Stop;
         step.ReadTrack = true;
         step.TrackIndex = Question.Index;
         step.Play = true;
@@ -110,6 +121,7 @@ UMapStep UMapBridge::OnlineAnswered(const UMapQuestion &Question, bool Online, q
         step.TrackLoaded = true;
         return step;
     }
+    step.FallbackTimer = UTimerAction::Stop;
     step.TickTimer = UTimerAction::Stop;
     step.PlayStatus = NoConnection;
     step.Page = PageOf(NoConnection);
@@ -119,12 +131,29 @@ UMapStep UMapBridge::OnlineAnswered(const UMapQuestion &Question, bool Online, q
 UMapStep UMapBridge::FallbackTimedOut()
 {
     UMapStep step;
+    // Loaded, asked, and silent for the whole interval: a renderer whose
+    // script never returns would never show the next page either.
+    step.EndRenderer = AnswerOwed;
+    AnswerOwed = false;
     step.PlayStatus = NoConnection;
     step.Page = PageOf(NoConnection);
     return step;
 }
 
+UMapStep UMapBridge::RendererGone(qint32 PlayStatus, bool TrackLoaded)
+{
+    // Whatever was asked will never be answered; the next page gets a new
+    // renderer of its own.
+    AnswerOwed = false;
+    // A question put to the online map will never be answered: the offline
+    // way at once, as the fallback would take it later.
+    if (PlayStatus == OnlineMap && !TrackLoaded)
+        return FallbackTimedOut();
+    return UMapStep();
+}
+
 void UMapBridge::DropPendingAnswers()
 {
     ++ChoiceSerial;
+    AnswerOwed = false;
 }

@@ -36,6 +36,9 @@ struct UMapStep
     QString Page;
     // The debug line that tells the online map was asked for.
     bool AnnounceOnlineMap = false;
+    // The page's renderer does not answer (its script hangs): end its
+    // process before showing Page, so that the page gets a new one.
+    bool EndRenderer = false;
     // Send UMapScript::IsOnlineQuery() about the play list's current index
     // (UMapBridge::Ask()) and hand its answer to UMapBridge::OnlineAnswered().
     bool AskOnline = false;
@@ -71,12 +74,14 @@ public:
     // from now on.
     std::optional<UMapStep> Choose(int Index, int VideoCount, const QString &RatingWord);
 
-    // The map view reported a load, successful or not.
+    // The map view reported a load, successful or not. The fallback timer
+    // stops there, except on the online map, where it keeps running until the
+    // page has answered whether it is online.
     static UMapStep LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded);
 
     // The question a step's AskOnline puts about the recording PlayingIndex,
     // on behalf of the current choice.
-    UMapQuestion Ask(int PlayingIndex) const;
+    UMapQuestion Ask(int PlayingIndex);
 
     // Whether the answer to Question still belongs to the current choice. The
     // window asks this before it reads anything of its own for the answer:
@@ -85,11 +90,16 @@ public:
 
     // The online map's answer to Question, with the window's state of now.
     UMapStep OnlineAnswered(const UMapQuestion &Question, bool Online, qint32 PlayStatus, bool TrackLoaded,
-                            int PlayingIndex, int VideoCount) const;
+                            int PlayingIndex, int VideoCount);
 
-    // The online map did not load in time. The timer keeps running: it
-    // fires again until a load report stops it.
-    static UMapStep FallbackTimedOut();
+    // The map page's renderer process has gone (crashed or killed): an
+    // answer owed by the online map will never come.
+    UMapStep RendererGone(qint32 PlayStatus, bool TrackLoaded);
+
+    // The online map did not load (or answer) in time. The timer keeps
+    // running: it fires again until a load report stops it. When the page
+    // loaded but still owes its answer, its renderer is taken for hung.
+    UMapStep FallbackTimedOut();
 
     // The window goes: no answer still owed belongs to anything.
     void DropPendingAnswers();
@@ -98,6 +108,8 @@ private:
     // Bumped by every choice of a recording; an answer that carries an older
     // number belongs to an earlier choice and is dropped.
     quint64 ChoiceSerial = 0;
+    // A question of the current choice is out and its answer has not come.
+    bool AnswerOwed = false;
 };
 
 #endif // UMAPBRIDGE_H

@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -342,6 +343,10 @@ void Tracora::RelayoutChildren()
 
 void Tracora::ShowMapPage(const QString &page)
 {
+    // A page whose renderer dies never answers; the view may have been given
+    // another page object since the last time.
+    connect(MapView->page(), &QWebEnginePage::renderProcessTerminated, this, &Tracora::MapRendererGone,
+            Qt::UniqueConnection);
     // The web engine wants absolute URLs; the pages lie in images/ under the
     // working directory.
     MapView->setUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("images/") + page)));

@@ -68,6 +68,7 @@ private slots:
     void UpdateUIData();
     void NotConnectedTimerHandler();
     void fullscreen();
+    void MapRendererGone();
 
 private:
     void BuildWidgetTree();

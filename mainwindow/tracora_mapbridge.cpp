@@ -5,6 +5,8 @@
 #include "tracora_state.h"
 
 #include <QDebug>
+#include <csignal>
+#include <sys/types.h>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -36,7 +38,12 @@ void Tracora::LoadedToPaly(bool OK)
 
 void Tracora::NotConnectedTimerHandler()
 {
-    ApplyMapStep(UMapBridge::FallbackTimedOut());
+    ApplyMapStep(MapBridge.FallbackTimedOut());
+}
+
+void Tracora::MapRendererGone()
+{
+    ApplyMapStep(MapBridge.RendererGone(Status->PlayStatus, GpsTrackLoaded));
 }
 
 void Tracora::ApplyMapStep(const UMapStep &Step)
@@ -58,6 +65,12 @@ void Tracora::ApplyMapStep(const UMapStep &Step)
         Status->PlayStatus = *Step.PlayStatus;
     if (Step.TrackLoaded)
         GpsTrackLoaded = *Step.TrackLoaded;
+    if (Step.EndRenderer) {
+        // Its script never returns; the next page would wait behind it.
+        const qint64 renderer = MapView->page()->renderProcessPid();
+        if (renderer > 0)
+            ::kill(pid_t(renderer), SIGKILL);
+    }
     if (!Step.Page.isEmpty())
         ShowMapPage(Step.Page);
     if (Step.AnnounceOnlineMap)

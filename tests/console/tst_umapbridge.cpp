@@ -25,6 +25,8 @@ QString Describe(const UMapStep &step)
         effects << QStringLiteral("status %1").arg(*step.PlayStatus);
     if (step.TrackLoaded)
         effects << QStringLiteral("track loaded %1").arg(*step.TrackLoaded ? "yes" : "no");
+    if (step.EndRenderer)
+        effects << "end renderer";
     if (!step.Page.isEmpty())
         effects << "page " + step.Page;
     if (step.AnnounceOnlineMap)
@@ -64,7 +66,7 @@ struct Window
     }
     UMapStep Report(bool ok = true) { return UMapBridge::LoadReported(ok, PlayStatus, TrackLoaded); }
     // The question the window puts when a step asks whether the map is online.
-    UMapQuestion Ask(const UMapStep &step) const { return step.AskOnline ? Bridge.Ask(Index) : UMapQuestion(); }
+    UMapQuestion Ask(const UMapStep &step) { return step.AskOnline ? Bridge.Ask(Index) : UMapQuestion(); }
     QString Answer(const UMapQuestion &question, bool online)
     {
         return Apply(Bridge.OnlineAnswered(question, online, PlayStatus, TrackLoaded, Index, Count));
@@ -151,7 +153,7 @@ private slots:
         QVERIFY(!w.Bridge.Choose(index, count, QString(GpsfileNotExistWord)));
         // An ignored choice leaves the question of the current one standing.
         QVERIFY(w.Bridge.IsCurrent(question));
-        QCOMPARE(w.Answer(question, true), "read track 0; play; tick start; track loaded yes");
+        QCOMPARE(w.Answer(question, true), "fallback stop; read track 0; play; tick start; track loaded yes");
     }
 
     void loadReport_data()
@@ -163,7 +165,8 @@ private slots:
         QTest::newRow("failed: the fallback timer runs on") << false << 1 << false << "";
         QTest::newRow("failed information page") << false << 2 << false << "";
         QTest::newRow("start page starts nothing") << true << 0 << false << "fallback stop";
-        QTest::newRow("online map asks whether it is online") << true << 1 << false << "fallback stop; ask online";
+        // The fallback runs on until the page has answered.
+        QTest::newRow("online map asks whether it is online") << true << 1 << false << "ask online";
         QTest::newRow("online map again, track read") << true << 1 << true << "fallback stop";
         QTest::newRow("no GPS file plays") << true << 2 << false << "fallback stop; play; tick start";
         QTest::newRow("no GPS information plays") << true << 3 << false << "fallback stop; play; tick start";
@@ -184,8 +187,8 @@ private slots:
         QTest::addColumn<bool>("online");
         QTest::addColumn<QString>("between"); // what happens while the answer is on its way
         QTest::addColumn<QString>("effects");
-        QTest::newRow("online") << true << "" << "read track 0; play; tick start; track loaded yes";
-        QTest::newRow("offline") << false << "" << "tick stop; status 4; page no_connection.html";
+        QTest::newRow("online") << true << "" << "fallback stop; read track 0; play; tick start; track loaded yes";
+        QTest::newRow("offline") << false << "" << "fallback stop; tick stop; status 4; page no_connection.html";
         QTest::newRow("online, chosen again") << true << "choose 1" << "";
         QTest::newRow("offline, chosen again") << false << "choose 1" << "";
         QTest::newRow("online, the same chosen again") << true << "choose 0" << "";
@@ -195,7 +198,7 @@ private slots:
         QTest::newRow("online, play list index moved") << true << "index 1" << "";
         QTest::newRow("online, recording deleted") << true << "count 0" << "";
         QTest::newRow("offline, recording deleted") << false << "count 0"
-                                                    << "tick stop; status 4; page no_connection.html";
+                                                    << "fallback stop; tick stop; status 4; page no_connection.html";
         QTest::newRow("online, window gone") << true << "drop" << "";
     }
     void onlineAnswer()
@@ -215,7 +218,7 @@ private slots:
         else if (between == "choose 0")
             w.Choose(0);
         else if (between == "fallback")
-            w.Apply(UMapBridge::FallbackTimedOut());
+            w.Apply(w.Bridge.FallbackTimedOut());
         else if (between == "answered")
             w.TrackLoaded = true;
         else if (between == "index 1")
@@ -230,10 +233,61 @@ private slots:
         QCOMPARE(w.Answer(question, online), effects);
     }
 
+    void rendererGone_data()
+    {
+        QTest::addColumn<int>("playStatus");
+        QTest::addColumn<bool>("trackLoaded");
+        QTest::addColumn<QString>("effects");
+        QTest::newRow("online map, answer owed") << 1 << false << "status 4; page no_connection.html";
+        QTest::newRow("online map, playing with its track") << 1 << true << "";
+        QTest::newRow("information page") << 2 << false << "";
+        QTest::newRow("no connection page") << 4 << false << "";
+        QTest::newRow("start page") << 0 << false << "";
+    }
+    void rendererGone()
+    {
+        QFETCH(int, playStatus);
+        QFETCH(bool, trackLoaded);
+        QFETCH(QString, effects);
+        UMapBridge bridge;
+        QCOMPARE(Describe(bridge.RendererGone(playStatus, trackLoaded)), effects);
+    }
+
+    // The fallback after the online map has loaded: a page that still owes its
+    // answer has a renderer that does not answer, and goes with it.
+    void fallbackAfterLoading_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("effects");
+        QTest::newRow("answer owed") << "ask" << "status 4; end renderer; page no_connection.html";
+        QTest::newRow("answered") << "ask, answer" << "status 4; page no_connection.html";
+        QTest::newRow("not loaded yet") << "" << "status 4; page no_connection.html";
+        QTest::newRow("renderer gone") << "ask, gone" << "status 4; page no_connection.html";
+        QTest::newRow("chosen again") << "ask, choose" << "status 4; page no_connection.html";
+    }
+    void fallbackAfterLoading()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, effects);
+        Window w;
+        w.Choose(0);
+        if (before.contains("ask")) {
+            const UMapQuestion question = w.Ask(w.Report());
+            if (before.contains("answer"))
+                w.Bridge.OnlineAnswered(question, false, w.PlayStatus, w.TrackLoaded, w.Index, w.Count);
+            if (before.contains("gone"))
+                w.Bridge.RendererGone(w.PlayStatus, w.TrackLoaded);
+            if (before.contains("choose"))
+                w.Choose(2);
+        }
+        QCOMPARE(Describe(w.Bridge.FallbackTimedOut()), effects);
+    }
+
     void fallbackShowsTheNoConnectionPage()
     {
         // The timer is not stopped here: it fires again until a load report stops it.
-        QCOMPARE(Describe(UMapBridge::FallbackTimedOut()), "status 4; page no_connection.html");
+        UMapBridge bridge;
+        QCOMPARE(Describe(bridge.FallbackTimedOut()), "status 4; page no_connection.html");
     }
 
     // One choice after the other, as the map view reports them.
@@ -248,7 +302,7 @@ private slots:
         QCOMPARE(w.PlayStatus, 1);
         const UMapQuestion first = w.Ask(w.Report());
         const UMapQuestion second = w.Ask(w.Report()); // reported again before the answer
-        QCOMPARE(w.Answer(first, true), "read track 0; play; tick start; track loaded yes");
+        QCOMPARE(w.Answer(first, true), "fallback stop; read track 0; play; tick start; track loaded yes");
         QCOMPARE(w.Answer(second, true), "");
         QCOMPARE(Describe(w.Report()), "fallback stop");
 
@@ -260,13 +314,13 @@ private slots:
         // Offline: the no-connection page, whose load report starts playback.
         w.Choose(2);
         QCOMPARE(w.TrackLoaded, false);
-        QCOMPARE(w.Answer(w.Ask(w.Report()), false), "tick stop; status 4; page no_connection.html");
+        QCOMPARE(w.Answer(w.Ask(w.Report()), false), "fallback stop; tick stop; status 4; page no_connection.html");
         QCOMPARE(Describe(w.Report()), "fallback stop; play; tick start");
         QCOMPARE(w.PlayStatus, 4);
 
         // The online map that never loads: the fallback, then the same.
         w.Choose(0);
-        QCOMPARE(w.Apply(UMapBridge::FallbackTimedOut()), "status 4; page no_connection.html");
+        QCOMPARE(w.Apply(w.Bridge.FallbackTimedOut()), "status 4; page no_connection.html");
         QCOMPARE(Describe(w.Report()), "fallback stop; play; tick start");
     }
 

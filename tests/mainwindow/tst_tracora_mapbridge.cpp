@@ -5,6 +5,9 @@
 #include <QtTest>
 #include <QPointer>
 
+#include <csignal>
+#include <sys/types.h>
+
 #include "debugcounter.h"
 #include "mapfixture.h"
 #include "windowparts.h"
@@ -142,6 +145,42 @@ private slots:
         QTest::qWait(1000);
         QVERIFY(s.Parts.Wrapper->GetState() != UVlcWrapper::StatePlaying);
         QVERIFY(s.Parts.FallbackTimer->isActive());
+
+        QVERIFY(WaitPlaying(s.Parts, 0, 30000));
+        QCOMPARE(s.Page->Pages.last(), QStringLiteral("no_connection"));
+        QVERIFY(!s.Parts.FallbackTimer->isActive());
+        QCOMPARE(s.Debug.Count("addend"), 0);
+    }
+
+    // The online map loads, but its answer never comes: its script hangs, or
+    // its renderer dies. The fallback runs on and playback starts offline.
+    void onlineMapThatNeverAnswersFallsBack_data()
+    {
+        QTest::addColumn<bool>("killRenderer");
+        QTest::newRow("script never returns") << false;
+        QTest::newRow("renderer killed") << true;
+    }
+    void onlineMapThatNeverAnswersFallsBack()
+    {
+        QFETCH(bool, killRenderer);
+        Session s(OnlineMap::HangsAfterLoading);
+        QVERIFY(s.Complete());
+        const QStringList log = DriveLog(4);
+        s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, &log)});
+        QSignalSpy loads(s.Parts.Map, &QWebEngineView::loadFinished);
+        WindowParts::DoubleClickRow(s.Parts.Left, 0);
+
+        QVERIFY(QTest::qWaitFor([&] { return s.Page->Pages.contains("googlearth"); }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return !loads.isEmpty() && loads.last().first().toBool(); }, 20000));
+        // Loaded, and asked: the fallback is still running.
+        QVERIFY(s.Parts.FallbackTimer->isActive());
+        QTest::qWait(500);
+        QVERIFY(s.Parts.Wrapper->GetState() != UVlcWrapper::StatePlaying);
+        if (killRenderer) {
+            const qint64 pid = s.Page->renderProcessPid();
+            QVERIFY(pid > 0);
+            QVERIFY(::kill(pid_t(pid), SIGKILL) == 0);
+        }
 
         QVERIFY(WaitPlaying(s.Parts, 0, 30000));
         QCOMPARE(s.Page->Pages.last(), QStringLiteral("no_connection"));

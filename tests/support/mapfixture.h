@@ -69,7 +69,7 @@ inline QString PageSource(const QString &name, const QString &body, bool mapFunc
         .arg(script, body);
 }
 
-enum class OnlineMap { Online, Offline, NoCheckBox, NeverLoads };
+enum class OnlineMap { Online, Offline, NoCheckBox, NeverLoads, HangsAfterLoading };
 
 // Answers nothing: a page that asks it for an image never finishes loading.
 class SilentServer : public QTcpServer
@@ -118,6 +118,12 @@ public:
             break;
         case OnlineMap::NoCheckBox:
             body = QStringLiteral("<p>map</p>");
+            break;
+        case OnlineMap::HangsAfterLoading:
+            // Loads, then its script never returns: the page answers nothing.
+            body = QStringLiteral("<input type=\"checkbox\" id=\"isonline\" checked>"
+                                  "<script>window.addEventListener('load', function () {"
+                                  " setTimeout(function () { for (;;) {} }, 0); });</script>");
             break;
         case OnlineMap::NeverLoads:
             body = QStringLiteral("<input type=\"checkbox\" id=\"isonline\" checked>"
