@@ -37,8 +37,8 @@ constexpr int Speed2dField = 3;
 constexpr qsizetype UtcTextLength = 16;
 constexpr int CenturyBase = 2000;
 
-constexpr quint32 Fix2d = 2;
-constexpr quint32 Fix3d = 3;
+constexpr double Fix2d = 2;
+constexpr double Fix3d = 3;
 
 constexpr double MetresPerSecondToKmh = 3.6;
 
@@ -58,7 +58,8 @@ struct Stream
 {
     QList<double> Scales;
     QDateTime Utc;
-    int FixKind = -1;
+    // NaN until the stream tells it.
+    double FixKind = qQNaN();
     QList<Entry> Positions;
 };
 
@@ -177,7 +178,7 @@ void AddFixes(const Stream &S, qint64 StartMs, qint64 DurationMs, GpsFixList &Fi
     qsizetype total = 0;
     for (const Entry &e : S.Positions)
         total += e.Repeat;
-    const bool noFix = S.FixKind >= 0 && S.FixKind != int(Fix2d) && S.FixKind != int(Fix3d);
+    const bool noFix = !std::isnan(S.FixKind) && S.FixKind != Fix2d && S.FixKind != Fix3d;
     qsizetype index = 0;
     for (const Entry &e : S.Positions) {
         for (qsizetype k = 0; k < e.Repeat; ++k, ++index) {
@@ -220,7 +221,7 @@ void Walk(const char *Data, qsizetype Size, int Depth, qint64 StartMs, qint64 Du
         } else if (entry.Key == Key("GPSF")) {
             const QList<double> kind = Numbers(entry, 1);
             if (!kind.isEmpty())
-                stream.FixKind = int(kind.first());
+                stream.FixKind = kind.first();
         } else if (entry.Key == Key("GPS5") && entry.Type == 'l' && entry.StructBytes == Gps5StructBytes) {
             stream.Positions.append(entry);
         }

@@ -152,23 +152,26 @@ private slots:
         QTest::addColumn<int>("leadingBytes");
         QTest::addColumn<int>("valid");
         const GpsFixList drive = W::Drive(20);
-        QTest::newRow("year less 2000") << drive << false << 0 << 20;
-        QTest::newRow("full year") << drive << true << 0 << 20;
-        QTest::newRow("firmware fields before the time") << drive << false << 32 << 20;
-        QTest::newRow("south and west") << W::Drive(5, -33.8688, -151.2093) << false << 4 << 5;
+        // Most firmware has 4 bytes between the marker and the time, some 36;
+        // other distances are found all the same.
+        QTest::newRow("year less 2000") << drive << false << 4 << 20;
+        QTest::newRow("full year") << drive << true << 4 << 20;
+        QTest::newRow("36 bytes before the time") << drive << false << 36 << 20;
+        QTest::newRow("time right after the marker") << drive << false << 0 << 20;
+        QTest::newRow("south and west") << W::Drive(5, -33.8688, -151.2093) << false << 13 << 5;
         GpsFixList someWithout = drive;
         someWithout[3].Valid = false;
         someWithout[4].Valid = false;
-        QTest::newRow("seconds without a fix") << someWithout << false << 0 << 18;
-        QTest::newRow("latitude beyond 90") << GpsFixList{WithPosition(90.5, 20.0)} << false << 0 << 0;
-        QTest::newRow("longitude beyond 180") << GpsFixList{WithPosition(52.0, 180.5)} << false << 0 << 0;
-        QTest::newRow("exactly 0,0") << GpsFixList{WithPosition(0.0, 0.0)} << false << 0 << 0;
+        QTest::newRow("seconds without a fix") << someWithout << false << 4 << 18;
+        QTest::newRow("latitude beyond 90") << GpsFixList{WithPosition(90.5, 20.0)} << false << 4 << 0;
+        QTest::newRow("longitude beyond 180") << GpsFixList{WithPosition(52.0, 180.5)} << false << 4 << 0;
+        QTest::newRow("exactly 0,0") << GpsFixList{WithPosition(0.0, 0.0)} << false << 4 << 0;
         GpsFix fast = drive.first();
         fast.SpeedKmh = 5000.0;
-        QTest::newRow("implausible speed") << GpsFixList{fast} << false << 0 << 0;
+        QTest::newRow("implausible speed") << GpsFixList{fast} << false << 4 << 0;
         GpsFix old = drive.first();
         old.Utc = QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59), QTimeZone::utc());
-        QTest::newRow("year before 2000 written in full") << GpsFixList{old} << true << 0 << 0;
+        QTest::newRow("year before 2000 written in full") << GpsFixList{old} << true << 4 << 0;
     }
 
     void novatek()
@@ -229,15 +232,19 @@ private slots:
         auto unused = index;
         unused.insert(1, {0, 0});
         QTest::newRow("unused pair") << file(unused) << QByteArray("0+ 2+ 3+");
+        // In the second block: the marker, the month and the latitude.
+        const int marker = 256 + 4;
+        const int month = 256 + 12 + 4 + 16;
+        const int latitude = 256 + 12 + 4 + 28;
         QByteArray marked = blocks;
-        marked[256 + 4] = 'F';
+        marked[marker] = 'F';
         QTest::newRow("block without its marker") << file(index, marked) << QByteArray("0+ 1- 2+");
         QByteArray badDate = blocks;
-        badDate[256 + 12 + 16] = 13; // month
+        badDate[month] = 13;
         QTest::newRow("block with month 13") << file(index, badDate) << QByteArray("0+ 1- 2+");
         QByteArray badMinutes = blocks;
         // 52 degrees and 61 minutes.
-        badMinutes.replace(256 + 12 + 28, 4, W::LittleEndianFloat(5261.0f));
+        badMinutes.replace(latitude, 4, W::LittleEndianFloat(5261.0f));
         QTest::newRow("block with 61 minutes") << file(index, badMinutes) << QByteArray("0+ 1- 2+");
         QByteArray overCount = file(index);
         // The count claims more pairs than the box holds.

@@ -260,7 +260,8 @@ private slots:
         const QByteArray data(64, 'd');
         // Chunk offsets are rewritten to the data's place by the test.
         QTest::newRow("one sample a chunk")
-            << stts + oneRun + W::FullBox("stsz", 0, Words({0, 3, 10, 20, 30})) + W::FullBox("stco", 0, Words({3, 0, 10, 30}))
+            << stts + oneRun + W::FullBox("stsz", 0, Words({0, 3, 10, 20, 30}))
+                   + W::FullBox("stco", 0, Words({3, 0, 10, 30}))
             << data << QByteArray("0+10@0/100 10+20@100/100 30+30@200/50");
         QTest::newRow("64-bit chunk offsets")
             << stts + oneRun + W::FullBox("stsz", 0, Words({0, 2, 10, 20}))
@@ -271,16 +272,20 @@ private slots:
                    + W::FullBox("stco", 0, Words({3, 0, 40, 50}))
             << data << QByteArray("0+5@0/0 5+5@0/0 40+5@0/0 50+5@0/0");
         QTest::newRow("compact sizes of 4 bits")
-            << oneRun + W::FullBox("stz2", 0, Words({4, 3}) + QByteArray("\x12\x30", 2)) + W::FullBox("stco", 0, Words({3, 0, 8, 16}))
+            << oneRun + W::FullBox("stz2", 0, Words({4, 3}) + QByteArray("\x12\x30", 2))
+                   + W::FullBox("stco", 0, Words({3, 0, 8, 16}))
             << data << QByteArray("0+1@0/0 8+2@0/0 16+3@0/0");
         QTest::newRow("compact sizes of 16 bits")
-            << oneRun + W::FullBox("stz2", 0, Words({16, 1}) + QByteArray("\0\x07", 2)) + W::FullBox("stco", 0, Words({1, 3}))
+            << oneRun + W::FullBox("stz2", 0, Words({16, 1}) + QByteArray("\0\x07", 2))
+                   + W::FullBox("stco", 0, Words({1, 3}))
             << data << QByteArray("3+7@0/0");
         QTest::newRow("compact sizes of another width")
-            << oneRun + W::FullBox("stz2", 0, Words({12, 1}) + QByteArray("\0\x07", 2)) + W::FullBox("stco", 0, Words({1, 3}))
+            << oneRun + W::FullBox("stz2", 0, Words({12, 1}) + QByteArray("\0\x07", 2))
+                   + W::FullBox("stco", 0, Words({1, 3}))
             << data << QByteArray();
         QTest::newRow("huge counts in short tables")
-            << W::FullBox("stts", 0, Words({0xffffffff, 1, 10})) + W::FullBox("stsc", 0, Words({0xffffffff, 1, 0xffffffff, 1}))
+            << W::FullBox("stts", 0, Words({0xffffffff, 1, 10}))
+                   + W::FullBox("stsc", 0, Words({0xffffffff, 1, 0xffffffff, 1}))
                    + W::FullBox("stsz", 0, Words({0, 0xffffffff, 4, 4})) + W::FullBox("stco", 0, Words({0xffffffff, 0}))
             << data << QByteArray("0+4@0/10 4+4@10/0");
         QTest::newRow("one size for all, many more than fit")

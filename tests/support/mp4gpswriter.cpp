@@ -298,7 +298,8 @@ QByteArray Mp4GpsWriter::GpmfSample(const GpsFixList &Fixes, int FixKind)
                                      : Fixes.first().Utc.toString(QStringLiteral("yyMMddHHmmss.zzz")).toLatin1();
     if (utc.size() != 16)
         utc = QByteArray(16, '0');
-    const QByteArray gps = GpmfEntry("STNM", 'c', 1, 3, "GPS") + GpmfEntry("GPSF", 'L', 4, 1, BigEndian32(quint32(FixKind)))
+    const QByteArray gps = GpmfEntry("STNM", 'c', 1, 3, "GPS")
+        + GpmfEntry("GPSF", 'L', 4, 1, BigEndian32(quint32(FixKind)))
         + GpmfEntry("GPSU", 'U', 16, 1, utc) + GpmfEntry("GPSP", 'S', 2, 1, QByteArray("\x00\x96", 2))
         + GpmfEntry("UNIT", 'c', 3, 5, QByteArray("degdegm\0\0m/sm/s", 15)) + GpmfEntry("SCAL", 'l', 4, 5, scales)
         + GpmfEntry("GPS5", 'l', 20, int(Fixes.size()), positions);
@@ -325,7 +326,8 @@ QByteArray Mp4GpsWriter::Track(const char *Format, quint32 Timescale, const QLis
                                             + FullBox(LargeOffsets ? "co64" : "stco", 0, chunks));
     const QByteArray mdhd = FullBox("mdhd", 0, BigEndian32(0) + BigEndian32(0) + BigEndian32(Timescale)
                                                  + BigEndian32(0) + BigEndian32(0x55c40000));
-    const QByteArray hdlr = FullBox("hdlr", 0, BigEndian32(0) + "meta" + QByteArray(12, '\0') + QByteArray("Generated MET\0", 14));
+    const QByteArray hdlr
+        = FullBox("hdlr", 0, BigEndian32(0) + "meta" + QByteArray(12, '\0') + QByteArray("Generated MET\0", 14));
     return Box("trak", Box("mdia", mdhd + hdlr + Box("minf", Box("gmhd", {}) + stbl)));
 }
 

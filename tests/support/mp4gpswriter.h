@@ -16,8 +16,9 @@ struct NovatekOptions
 {
     // Year written in full (2019) rather than less 2000 (19).
     bool FullYear = false;
-    // Bytes of firmware-specific fields between the marker and the time.
-    int LeadingBytes = 0;
+    // Bytes of firmware-specific fields between the marker and the time:
+    // 4 in most firmware, 36 in some.
+    int LeadingBytes = 4;
     // Whole block, padded with zeros.
     int BlockSize = 256;
 };
