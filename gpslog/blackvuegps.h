@@ -14,9 +14,11 @@ public:
     // No more text is returned than this (hours of ten reports a second).
     static constexpr int MaxTextBytes = 16 * 1024 * 1024;
 
-    // The payload of the first 'free'/'gps ' box holding any, without the zero bytes
-    // that pad it; a payload longer than MaxTextBytes is cut after its last
-    // whole line within that length. Empty when the file holds none.
+    // The payload of the first 'free'/'gps ' box that holds any text,
+    // without the zero bytes that pad it; a payload longer than MaxTextBytes
+    // is cut after its last whole line within that length. Empty when the
+    // file holds none. The NMEA reader turns it into fixes (see
+    // EmbeddedGps::NmeaReader).
     static QByteArray NmeaText(const Mp4Boxes &Boxes);
 };
 

@@ -524,12 +524,6 @@ private slots:
         const Mp4Boxes boxes(buffer);
         QCOMPARE(boxes.FindAll(boxes.Root(), "moov/trak").size(), 2);
     }
-
-    void layoutNames()
-    {
-        QCOMPARE(EmbeddedGps::LayoutName(Layout::SeventyMai), QStringLiteral("70mai"));
-        QCOMPARE(EmbeddedGps::LayoutName(Layout::None), QString());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestEmbeddedGps)
