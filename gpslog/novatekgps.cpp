@@ -9,6 +9,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -51,12 +52,15 @@ constexpr double MaxSpeedKnots = 500.0;
 constexpr double FullCircle = 360.0;
 constexpr qint64 MillisecondsPerSecond = 1000;
 
-quint32 Word(const QByteArray &Block, qsizetype At)
+// The start of a block, where its report lies.
+using BlockStart = std::array<char, NovatekGps::MaxBlockBytes>;
+
+quint32 Word(const BlockStart &Block, qsizetype At)
 {
-    return qFromLittleEndian<quint32>(Block.constData() + At);
+    return qFromLittleEndian<quint32>(Block.data() + At);
 }
 
-float Real(const QByteArray &Block, qsizetype At)
+float Real(const BlockStart &Block, qsizetype At)
 {
     const quint32 bits = Word(Block, At);
     float value = 0.0f;
@@ -66,7 +70,7 @@ float Real(const QByteArray &Block, qsizetype At)
 
 // The date and time before a status byte, or an invalid one when they are
 // not a plausible moment.
-QDateTime TimeBefore(const QByteArray &Block, qsizetype StatusAt)
+QDateTime TimeBefore(const BlockStart &Block, qsizetype StatusAt)
 {
     const qsizetype at = StatusAt - TimeBytes;
     const quint32 hour = Word(Block, at);
@@ -89,7 +93,7 @@ QDateTime TimeBefore(const QByteArray &Block, qsizetype StatusAt)
     return QDateTime(date, time, QTimeZone::utc());
 }
 
-bool IsStatusAt(const QByteArray &Block, qsizetype At)
+bool IsStatusAt(const BlockStart &Block, qsizetype At)
 {
     const char status = Block[At];
     const char northSouth = Block[At + 1];
@@ -100,28 +104,36 @@ bool IsStatusAt(const QByteArray &Block, qsizetype At)
 
 } // namespace
 
-GpsFix NovatekGps::Decode(const QByteArray &Block)
+GpsFix NovatekGps::Decode(const QByteArray &Bytes)
 {
     GpsFix fix;
-    if (Block.size() < ReportStart || std::memcmp(Block.constData() + MarkerAt, BlockMarker, MarkerLength) != 0)
+    const qsizetype size = std::min<qsizetype>(Bytes.size(), MaxBlockBytes);
+    if (size < ReportStart)
         return fix;
-    for (qsizetype at = ReportStart + TimeBytes; at + ReportAfterStatus <= Block.size(); ++at) {
-        if (!IsStatusAt(Block, at))
+    // A copy of fixed size, so that every read is plainly inside it (the
+    // compiler cannot tell that the size check keeps reads of the QByteArray
+    // inside it, and warns).
+    BlockStart block{};
+    std::memcpy(block.data(), Bytes.constData(), size_t(size));
+    if (std::memcmp(block.data() + MarkerAt, BlockMarker, MarkerLength) != 0)
+        return fix;
+    for (qsizetype at = ReportStart + TimeBytes; at + ReportAfterStatus <= size; ++at) {
+        if (!IsStatusAt(block, at))
             continue;
-        const QDateTime utc = TimeBefore(Block, at);
+        const QDateTime utc = TimeBefore(block, at);
         if (!utc.isValid())
             continue;
         fix.Utc = utc;
-        if (Block[at] != FixStatus)
+        if (block[at] != FixStatus)
             return fix;
-        double latitude = GpsPosition::FromDegreesMinutes(Real(Block, at + LatitudeAfterStatus));
-        double longitude = GpsPosition::FromDegreesMinutes(Real(Block, at + LongitudeAfterStatus));
-        if (Block[at + 1] == 'S')
+        double latitude = GpsPosition::FromDegreesMinutes(Real(block, at + LatitudeAfterStatus));
+        double longitude = GpsPosition::FromDegreesMinutes(Real(block, at + LongitudeAfterStatus));
+        if (block[at + 1] == 'S')
             latitude = -latitude;
-        if (Block[at + 2] == 'W')
+        if (block[at + 2] == 'W')
             longitude = -longitude;
-        const double knots = Real(Block, at + SpeedAfterStatus);
-        const double course = Real(Block, at + CourseAfterStatus);
+        const double knots = Real(block, at + SpeedAfterStatus);
+        const double course = Real(block, at + CourseAfterStatus);
         if (!GpsPosition::IsPlausible(latitude, longitude) || !(knots >= 0.0 && knots <= MaxSpeedKnots))
             return fix;
         fix.Valid = true;

@@ -25,8 +25,9 @@ public:
     // outside the file or unreadable gives a fix that is not Valid, an
     // unused (zero) pair gives nothing.
     static GpsFixList Read(const Mp4Boxes &Boxes);
-    // One block as read from the file, from its size field on.
-    static GpsFix Decode(const QByteArray &Block);
+    // One block as read from the file, from its size field on; only its
+    // first MaxBlockBytes are looked at.
+    static GpsFix Decode(const QByteArray &Bytes);
 };
 
 #endif // NOVATEKGPS_H
