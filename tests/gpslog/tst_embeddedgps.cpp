@@ -372,6 +372,7 @@ private slots:
         QTest::newRow("3D fix") << good << QByteArray("1111") << true;
         QTest::newRow("2D fix") << W::GpmfSample(fixes, 2) << QByteArray("1111") << true;
         QTest::newRow("no fix") << W::GpmfSample(fixes, 0) << QByteArray("0000") << true;
+        QTest::newRow("unknown fix kind") << W::GpmfSample(fixes, -1) << QByteArray("0000") << true;
         QByteArray noKind = good;
         noKind.replace("GPSF", "XXXX");
         QTest::newRow("fix kind not given") << noKind << QByteArray("1111") << true;
