@@ -1,0 +1,67 @@
+#include "embeddedgps.h"
+
+#include "gpslog/blackvuegps.h"
+#include "gpslog/gpmfgps.h"
+#include "gpslog/mp4boxes.h"
+#include "gpslog/novatekgps.h"
+#include "gpslog/seventymaigps.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaReader &Nmea)
+{
+    const Mp4Boxes boxes(Device);
+    if (!boxes.IsReadable())
+        return {};
+    auto found = [](Layout Source, GpsFixList Fixes) -> std::optional<Result> {
+        if (ValidFixCount(Fixes) == 0)
+            return std::nullopt;
+        return Result{Source, std::move(Fixes)};
+    };
+    if (auto result = found(Layout::SeventyMai, SeventyMaiGps::Read(boxes)))
+        return *result;
+    if (auto result = found(Layout::Novatek, NovatekGps::Read(boxes)))
+        return *result;
+    if (Nmea) {
+        const QByteArray text = BlackVueGps::NmeaText(boxes);
+        if (!text.isEmpty()) {
+            if (auto result = found(Layout::BlackVue, Nmea(text)))
+                return *result;
+        }
+    }
+    if (auto result = found(Layout::GoPro, GpmfGps::Read(boxes)))
+        return *result;
+    return {};
+}
+
+EmbeddedGps::Result EmbeddedGps::Read(const QString &Path, const NmeaReader &Nmea)
+{
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return Read(file, Nmea);
+}
+
+qsizetype EmbeddedGps::ValidFixCount(const GpsFixList &Fixes)
+{
+    return std::count_if(Fixes.cbegin(), Fixes.cend(), [](const GpsFix &Fix) { return Fix.Valid; });
+}
+
+QString EmbeddedGps::LayoutName(Layout Source)
+{
+    switch (Source) {
+    case Layout::Novatek:
+        return QStringLiteral("Novatek");
+    case Layout::SeventyMai:
+        return QStringLiteral("70mai");
+    case Layout::BlackVue:
+        return QStringLiteral("BlackVue");
+    case Layout::GoPro:
+        return QStringLiteral("GoPro");
+    case Layout::None:
+        break;
+    }
+    return QString();
+}
