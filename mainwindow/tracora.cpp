@@ -342,6 +342,9 @@ void Tracora::RelayoutChildren()
 
 void Tracora::ShowMapPage(const QString &page)
 {
+    // Before the page loads: the page finds the player's channel object only
+    // if the channel is there when its document starts.
+    AttachMapChannel();
     // The web engine wants absolute URLs; the pages lie in images/ under the
     // working directory.
     MapView->setUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("images/") + page)));
