@@ -17,7 +17,6 @@ class QWebEngineView;
 class GpsLogData;
 class NcFramelessHelper;
 class UDoubleClickedWidget;
-class UMapPlayerObject;
 struct UDisplayStep;
 class USpeedMeter;
 class UVideoAndGpsfiles;
