@@ -100,19 +100,21 @@ void SeekThroughChannel(WindowParts &parts, int second)
     QMetaObject::invokeMethod(ChannelPlayer(parts), "seekToSecond", Q_ARG(int, second));
 }
 
+// A window over a workspace of its own, with the real online map page or
+// one that records its calls (Page).
 struct Session
 {
     explicit Session(bool realPage)
     {
-        Exposed = Parts.Complete();
+        Ready = Parts.Complete();
         if (realPage) {
-            Exposed = Exposed && InstallRealMapPage(Space.Root.filePath(QStringLiteral("images")), Tiles);
+            Ready = Ready && InstallRealMapPage(Space.Root.filePath(QStringLiteral("images")), Tiles);
         } else {
             Page = InstallRecordingPage(Parts.Map);
             Space.WritePage(QStringLiteral("googlearth.html"), RecordingMapPage());
         }
         Window.show();
-        Exposed = Exposed && QTest::qWaitForWindowExposed(&Window);
+        Ready = Ready && QTest::qWaitForWindowExposed(&Window);
     }
 
     bool Play(int row)
@@ -123,11 +125,11 @@ struct Session
 
     TileServer Tiles;
     Workspace Space;
-    DebugCounter Debug;
+    DebugCounter Debug; // keeps the window's debug lines out of the output
     Tracora Window;
     WindowParts Parts{Window};
     RecordingPage *Page = nullptr;
-    bool Exposed = false;
+    bool Ready = false;
 };
 
 } // namespace
@@ -142,7 +144,7 @@ private slots:
     void routeOnceAndClockOnEveryTick()
     {
         Session s(false);
-        QVERIFY(s.Exposed);
+        QVERIFY(s.Ready);
         const QStringList log = TimedLog(6, QTime(8, 0));
         s.Parts.AddRecordings({s.Space.AddRecording(1, Drive12, &log)});
         QVERIFY(s.Play(0));
@@ -189,7 +191,7 @@ private slots:
     void clickOnTheRealRouteSeeks()
     {
         Session s(true);
-        QVERIFY(s.Exposed);
+        QVERIFY(s.Ready);
         const QStringList log = TimedLog(12, QTime(8, 0));
         s.Parts.AddRecordings({s.Space.AddRecording(1, Drive12, &log)});
         QVERIFY(s.Play(0));
@@ -234,7 +236,7 @@ private slots:
     void staleSeeksAreIgnored()
     {
         Session s(false);
-        QVERIFY(s.Exposed);
+        QVERIFY(s.Ready);
         const QStringList log = TimedLog(12, QTime(8, 0));
         s.Parts.AddRecordings({s.Space.AddRecording(1, Drive12, &log), s.Space.AddRecording(2, Drive12, nullptr),
                                s.Space.AddRecording(3, Drive12, &log)});
@@ -289,7 +291,7 @@ private slots:
         QFETCH(bool, byAutoplay);
         QFETCH(bool, previous);
         Session s(false);
-        QVERIFY(s.Exposed);
+        QVERIFY(s.Ready);
         const QStringList firstLog = TimedLog(3, QTime(8, 0));
         s.Parts.AddRecordings({s.Space.AddRecording(1, Clip, &firstLog), s.Space.AddRecording(2, Clip, &nextLog)});
         QVERIFY(s.Play(0));
