@@ -85,6 +85,15 @@ void FollowTrack(QList<UDisplayStep> &Steps, qint64 Time, const GpsLogData &Trac
         Steps << TextStep(UDisplayStep::RunMapCall, UMapScript::SetStartCall(first));
 }
 
+// The online map's clock: sent whenever the online map shows a recording
+// whose track was read and the engine knows its time.
+void SendClock(QList<UDisplayStep> &Steps, const UDisplayReading &Reading, bool Playing)
+{
+    if (Reading.PlayStatus != UMapBridge::OnlineMap || !Reading.Track || Reading.Time < 0)
+        return;
+    Steps << TextStep(UDisplayStep::RunMapCall, UMapScript::SetClockCall(Reading.Time, Playing));
+}
+
 } // namespace
 
 QList<UDisplayStep> UDisplayTick::Steps(const UDisplayReading &Reading)
@@ -104,8 +113,12 @@ QList<UDisplayStep> UDisplayTick::Steps(const UDisplayReading &Reading)
         return steps;
     case UVlcWrapper::StatePlaying:
         break;
+    case UVlcWrapper::StatePaused:
+        // Every display stays as it is; the map's car stops where the engine stands.
+        SendClock(steps, Reading, false);
+        return steps;
     default:
-        // Opening, buffering, paused, error: every display stays as it is.
+        // Opening, buffering, error: every display stays as it is.
         return steps;
     }
 
@@ -116,7 +129,14 @@ QList<UDisplayStep> UDisplayTick::Steps(const UDisplayReading &Reading)
         FollowTrack(steps, Reading.Time, *Reading.Track);
     if (Reading.PlayButtonState != PauseFace)
         steps << Plain(UDisplayStep::SwitchPlayFace);
+    SendClock(steps, Reading, true);
     return steps;
+}
+
+QList<UDisplayStep> UDisplayTick::SoughtSteps(qint64 Time, qint64 Length)
+{
+    return {Slider(SliderValue(Time, Length)),
+            TextStep(UDisplayStep::SetTimeLabel, FormatPlayTime(Time) + QLatin1Char('/') + FormatPlayTime(Length))};
 }
 
 QString UDisplayTick::FormatPlayTime(qint64 Milliseconds)

@@ -48,7 +48,13 @@ public:
     static constexpr int IntervalMs = 250;
     static constexpr int SliderEnd = 1000;
 
+    // While the online map shows a recording whose track was read, playing
+    // ticks end with the map's clock and paused ticks send it alone.
     static QList<UDisplayStep> Steps(const UDisplayReading &Reading);
+
+    // The slider and the time label at once after a seek to Time: ticks of a
+    // paused engine change neither.
+    static QList<UDisplayStep> SoughtSteps(qint64 Time, qint64 Length);
 
     // Play time as hh:mm:ss (more hour digits from 100 hours on); a time the
     // engine does not know (negative) reads as zero.

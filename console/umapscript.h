@@ -2,8 +2,11 @@
 #define UMAPSCRIPT_H
 
 #include <QString>
+#include <QtGlobal>
 
+struct GpsFix;
 struct GpsRecord;
+class GpsTrack;
 
 // The JavaScript the player sends to the map page, word for word: the page's
 // functions take decimal degrees, negative for south and west.
@@ -19,6 +22,21 @@ public:
     // Whether the online map is usable: "this.checked" of the first
     // "#isonline" element; no such element reads as not online.
     static QString IsOnlineQuery();
+
+    // The calls added to the online map later. Each is guarded, so a page
+    // without the function (an informative page, an older map) ignores it.
+
+    // The whole route of the recording: one entry a second that has a
+    // fix, [second, latitude, longitude, speed_kmh], the second being the
+    // fix's index in the track (a track holds one fix a second of video).
+    static QString ShowRouteCall(const GpsTrack &Track);
+    // The route of the recording played before, drawn faded under this one.
+    static QString ShowPreviousRouteCall(const GpsTrack &Track);
+    // The engine's play time and whether it plays.
+    static QString SetClockCall(qint64 Milliseconds, bool Playing);
+
+    // Whether a fix goes into a route: a fix with a position on the globe.
+    static bool IsRoutePoint(const GpsFix &Fix);
 };
 
 #endif // UMAPSCRIPT_H

@@ -347,6 +347,9 @@ void Tracora::ShowMapPage(const QString &page)
     // another page object since the last time.
     connect(MapView->page(), &QWebEnginePage::renderProcessTerminated, this, &Tracora::MapRendererGone,
             Qt::UniqueConnection);
+    // Before the page loads: the page finds the player's channel object only
+    // if the channel is there when its document starts.
+    AttachMapChannel();
     // The web engine wants absolute URLs; the pages lie in images/ under the
     // working directory.
     MapView->setUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("images/") + page)));

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "console/umapbridge.h"
+#include "console/umaproute.h"
 
 class QGraphicsView;
 class QLabel;
@@ -11,10 +12,12 @@ class QPushButton;
 class QSlider;
 class QTableWidget;
 class QTimer;
+class QWebChannel;
 class QWebEngineView;
 class GpsLogData;
 class NcFramelessHelper;
 class UDoubleClickedWidget;
+struct UDisplayStep;
 class USpeedMeter;
 class UVideoAndGpsfiles;
 class UVlcWrapper;
@@ -117,6 +120,16 @@ private:
 
     // Which answers of the map page still belong to the current choice.
     UMapBridge MapBridge;
+
+    // The route on the online map and seeking from it (tracora_routemap.cpp).
+    void AttachMapChannel();
+    void ShowRoute();
+    void SeekFromMap(int Second);
+    void ApplyDisplaySteps(const QList<UDisplayStep> &Steps);
+    QWebChannel *MapChannel = nullptr;
+    UMapRoute RouteMap;
+    // True while the end of a recording leads to the next one.
+    bool ChoosingByAutoplay = false;
 };
 
 #endif // TRACORA_H

@@ -24,6 +24,8 @@ void Tracora::LoadMapToPlay(int Index)
         = MapBridge.Choose(Index, VideoFiles->GetVideoCount(), VideoFiles->GetGpsfileStatus(Index));
     if (!step)
         return;
+    // The route the page shows (still the recording being left's) goes with this choice.
+    RouteMap.Chosen(ChoosingByAutoplay, GpsLog->GetTrack());
     VlcWrapper->Stop();
     VideoWindow->update(); // the engine's picture window has gone
     VlcWrapper->SetIndex(Index);
@@ -53,6 +55,7 @@ void Tracora::ApplyMapStep(const UMapStep &Step)
     if (Step.ReadTrack) {
         GpsLog->ClearGpsData();
         GpsLog->ReadGpsfile(VideoFiles->GetGpsfilePath(Step.TrackIndex));
+        ShowRoute();
     }
     if (Step.Play)
         VlcWrapper->PlayAtIndex();

@@ -29,8 +29,12 @@ void Tracora::UpdateUIData()
     reading.PlayStatus = Status->PlayStatus;
     reading.PlayButtonState = PlayButtonState;
 
-    const QList<UDisplayStep> steps = UDisplayTick::Steps(reading);
-    for (const UDisplayStep &step : steps) {
+    ApplyDisplaySteps(UDisplayTick::Steps(reading));
+}
+
+void Tracora::ApplyDisplaySteps(const QList<UDisplayStep> &Steps)
+{
+    for (const UDisplayStep &step : Steps) {
         switch (step.What) {
         case UDisplayStep::SetSlider:
             VideoTimeSlider->setValue(step.Slider);
@@ -51,7 +55,9 @@ void Tracora::UpdateUIData()
             SwitchPlaybuttonAndPausebutton();
             break;
         case UDisplayStep::PlayNext:
+            ChoosingByAutoplay = true;
             PlayNext();
+            ChoosingByAutoplay = false;
             break;
         }
     }

@@ -178,6 +178,12 @@ void UVlcWrapper::ToggleFullScreen()
         libvlc_toggle_fullscreen(VlcPlayer);
 }
 
+void UVlcWrapper::SetTime(qint64 Milliseconds)
+{
+    if (VlcMedia && Engine())
+        libvlc_media_player_set_time(VlcPlayer, libvlc_time_t(qMax<qint64>(0, Milliseconds)));
+}
+
 void UVlcWrapper::SetIndex(int Index)
 {
     if (Index >= 0 && Index < PlayList.size())

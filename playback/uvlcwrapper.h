@@ -40,6 +40,10 @@ public:
     qint64 GetLength();
     int GetVolume();
     void ToggleFullScreen();
+    // Moves the playing or paused recording to Milliseconds from its start
+    // (negative: the start); it goes on playing or stays paused. Nothing
+    // while no recording was ever played.
+    void SetTime(qint64 Milliseconds);
 
 public slots:
     void SetIndex(int Index);

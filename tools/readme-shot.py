@@ -1,6 +1,11 @@
 #!/usr/bin/env python3
 """Takes the README's picture of the player at work: the sample drive imported
-through the real dialog and its first recording playing with the map.
+through the real dialog and its first recording playing with the map, which
+shows the whole route coloured by speed and the speed profile under it. The
+sample's clips are made a minute and a half long for the picture, so that the
+route runs through the speed bands; a click on the profile seeks the video
+before the picture is taken, and the pointer stays there, so the profile
+shows the second under it.
 
 This machine has no network, so the map's tiles come from a local stand-in:
 an HTTPS server on 127.0.0.1:443 that answers every tile request with one
@@ -20,9 +25,16 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DEPLOY = os.path.join(ROOT, "build", "deploy")
-SAMPLE = os.path.join(ROOT, "sample")
+# The sample drive with longer clips than the README's own sample/ folder.
+SAMPLE = os.path.join(ROOT, "build", "readme-sample")
+SAMPLE_OPTIONS = ["--count", "5", "--seconds", "90"]
 IMPORT_BUTTON = (204, 647)
 FIRST_ROW = (60, 528)
+# The map view's speed profile lies along its bottom edge (window pixels):
+# the click seeks to that share of the recording.
+PROFILE_Y = 55 + 360 - 26
+PROFILE_X0, PROFILE_WIDTH = 650, 300
+SEEK_SHARE = 0.62
 
 
 def sh(*cmd, **kw):
@@ -101,7 +113,7 @@ def main():
         os.execv(os.path.join(ROOT, "tools", "with-xvfb.sh"),
                  ["with-xvfb.sh", sys.executable, os.path.abspath(__file__), out])
     if not os.path.isdir(os.path.join(SAMPLE, "DCIM")):
-        sh(os.path.join(ROOT, "tools", "make-sample-drive"), SAMPLE)
+        sh(os.path.join(ROOT, "tools", "make-sample-drive"), *SAMPLE_OPTIONS, SAMPLE)
 
     with tempfile.TemporaryDirectory() as workdir:
         server = serve_tiles(workdir)
@@ -133,6 +145,10 @@ def main():
             sh("xdotool", "mousemove", str(x + FIRST_ROW[0]), str(y + FIRST_ROW[1]),
                "click", "--repeat", "2", "--delay", "80", "1")
             time.sleep(7.5)
+            # Seek from the speed profile, then let it play on a little.
+            sh("xdotool", "mousemove", str(x + PROFILE_X0 + int(SEEK_SHARE * PROFILE_WIDTH)),
+               str(y + PROFILE_Y), "click", "1")
+            time.sleep(2.5)
             sh("/usr/bin/import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", out)
             print("saved", out)
         finally:

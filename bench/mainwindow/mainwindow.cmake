@@ -9,3 +9,17 @@ target_link_libraries(bench_tick PRIVATE vialumo_ui Qt6::Test)
 if(TARGET vialumo_testdata)
   add_dependencies(bench_tick vialumo_testdata)
 endif()
+
+# A click on the route of the real map page to the sought picture on the
+# video surface, beside the engine alone seeking in a plain native widget.
+add_executable(bench_seek ${CMAKE_CURRENT_LIST_DIR}/bench_seek.cpp)
+target_link_libraries(bench_seek PRIVATE vialumo_warnings)
+target_include_directories(bench_seek PRIVATE ${CMAKE_SOURCE_DIR}/bench/support ${CMAKE_SOURCE_DIR}/tests/support
+                           ${CMAKE_SOURCE_DIR}/tests/mainwindow)
+target_compile_definitions(bench_seek PRIVATE VIALUMO_TESTDATA_DIR="${CMAKE_BINARY_DIR}/testdata"
+                           VIALUMO_DEPLOY_DIR="${VIALUMO_DEPLOY_DIR}")
+target_link_libraries(bench_seek PRIVATE vialumo_ui Qt6::Test)
+add_dependencies(bench_seek vialumo_deploy)
+if(TARGET vialumo_testdata_drive)
+  add_dependencies(bench_seek vialumo_testdata_drive)
+endif()

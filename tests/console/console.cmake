@@ -9,3 +9,6 @@ vialumo_add_qtest(NAME tst_umapbridge
 vialumo_add_qtest(NAME tst_udisplaytick
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_udisplaytick.cpp
   LIBS vialumo_console)
+vialumo_add_qtest(NAME tst_umaproute
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_umaproute.cpp
+  LIBS vialumo_console)

@@ -17,6 +17,13 @@ const char *const SouthWestB = "A,d,t,2233.0000,S,11357.0000,W,20.0;";
 const char *const NoFix = "V,d,t,,,,,;";
 const char *const NoFixSouthWest = "V,d,t,2232.1234,S,11356.5678,W,0;";
 
+QString Clock(qint64 ms, bool playing)
+{
+    return QStringLiteral("call typeof setclock === \"function\" && setclock(%1,%2)")
+        .arg(ms)
+        .arg(playing ? "true" : "false");
+}
+
 QString Render(const UDisplayStep &step)
 {
     switch (step.What) {
@@ -132,7 +139,7 @@ private slots:
         QTest::newRow("ended again") << int(UVlcWrapper::StateEnded) << qint64(3000) << qint64(3000) << northEast
                                      << 2 << 1 << QStringList{"slider 1000", "next"};
         for (int state : {UVlcWrapper::StateIdle, UVlcWrapper::StateOpening, UVlcWrapper::StateBuffering,
-                          UVlcWrapper::StatePaused, UVlcWrapper::StateError}) {
+                          UVlcWrapper::StateError}) {
             QTest::addRow("state %d changes nothing", state)
                 << state << qint64(1500) << qint64(3000) << northEast << 1 << 0 << QStringList();
         }
@@ -140,38 +147,43 @@ private slots:
         QTest::newRow("playing north east")
             << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << northEast << 1 << 1
             << QStringList{"slider 500", label, Position("E", "113.95000", "N", "22.55000"), "speed 37.04",
-                           "call setstart(22.53539,113.94280)", "call setposition(22.55000,113.95000)", "face"};
+                           "call setstart(22.53539,113.94280)", "call setposition(22.55000,113.95000)", "face",
+                           Clock(1500, true)};
         QTest::newRow("playing south west, Pause face")
             << int(UVlcWrapper::StatePlaying) << qint64(1999) << qint64(3000)
             << QStringList{SouthWestA, SouthWestB} << 1 << 0
             << QStringList{"slider 666", label, Position("W", "113.95000", "S", "22.55000"), "speed 37.04",
-                           "call setstart(-22.53539,-113.94280)", "call setposition(-22.55000,-113.95000)"};
+                           "call setstart(-22.53539,-113.94280)", "call setposition(-22.55000,-113.95000)",
+                           Clock(1999, true)};
         QTest::newRow("second without a fix")
             << int(UVlcWrapper::StatePlaying) << qint64(900) << qint64(3000)
             << QStringList{NoFix, NoFixSouthWest, NorthEastA} << 1 << 0
             << QStringList{"slider 300", "label 00:00:00/00:00:03", Letters("E", "N"), "speed 0",
-                           "call setstart(22.53539,113.94280)"};
+                           "call setstart(22.53539,113.94280)", Clock(900, true)};
         QTest::newRow("second without a fix, letters of the line")
             << int(UVlcWrapper::StatePlaying) << qint64(1000) << qint64(3000)
             << QStringList{NoFix, NoFixSouthWest, NorthEastA} << 1 << 0
-            << QStringList{"slider 333", label, Letters("W", "S"), "speed 0", "call setstart(22.53539,113.94280)"};
+            << QStringList{"slider 333", label, Letters("W", "S"), "speed 0", "call setstart(22.53539,113.94280)",
+                           Clock(1000, true)};
         QTest::newRow("past the last line: the last record")
             << int(UVlcWrapper::StatePlaying) << qint64(7000) << qint64(8000) << QStringList{NorthEastA, NorthEastB}
             << 1 << 0
             << QStringList{"slider 875", "label 00:00:07/00:00:08", Position("E", "113.95000", "N", "22.55000"),
-                           "speed 37.04", "call setstart(22.53539,113.94280)", "call setposition(22.55000,113.95000)"};
-        QTest::newRow("empty track: no call")
+                           "speed 37.04", "call setstart(22.53539,113.94280)", "call setposition(22.55000,113.95000)",
+                           Clock(7000, true)};
+        QTest::newRow("empty track: no position call")
             << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << QStringList() << 1 << 0
-            << QStringList{"slider 500", label, Letters("E", "N"), "speed 0"};
-        QTest::newRow("track without any fix: no call")
+            << QStringList{"slider 500", label, Letters("E", "N"), "speed 0", Clock(1500, true)};
+        QTest::newRow("track without any fix: no position call")
             << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << QStringList{NoFix, NoFix} << 1 << 0
-            << QStringList{"slider 500", label, Letters("E", "N"), "speed 0"};
+            << QStringList{"slider 500", label, Letters("E", "N"), "speed 0", Clock(1500, true)};
         QTest::newRow("length 0")
             << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(0) << northEast << 3 << 0
             << QStringList{"slider 0", "label 00:00:01/00:00:00"};
         QTest::newRow("length unknown")
             << int(UVlcWrapper::StatePlaying) << qint64(0) << qint64(-1) << northEast << 3 << 0
             << QStringList{"slider 0", "label 00:00:00/00:00:00"};
+        // The engine's time unknown: the map's clock is not set back to the start.
         QTest::newRow("time unknown: second 0")
             << int(UVlcWrapper::StatePlaying) << qint64(-1) << qint64(3000) << northEast << 1 << 0
             << QStringList{"slider 0", "label 00:00:00/00:00:03", Position("E", "113.94280", "N", "22.53539"),
@@ -186,6 +198,21 @@ private slots:
             QTest::addRow("playing with PlayStatus %d: no position", playStatus)
                 << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << northEast << playStatus << 1
                 << QStringList{"slider 500", label, "face"};
+        }
+
+        // Paused: every display stays as it is, the map's car stops where the engine stands.
+        QTest::newRow("paused on the online map")
+            << int(UVlcWrapper::StatePaused) << qint64(1500) << qint64(3000) << northEast << 1 << 1
+            << QStringList{Clock(1500, false)};
+        QTest::newRow("paused, Pause face")
+            << int(UVlcWrapper::StatePaused) << qint64(2750) << qint64(3000) << northEast << 1 << 0
+            << QStringList{Clock(2750, false)};
+        QTest::newRow("paused, time unknown")
+            << int(UVlcWrapper::StatePaused) << qint64(-1) << qint64(3000) << northEast << 1 << 0 << QStringList();
+        for (int playStatus : {0, 2, 3, 4}) {
+            QTest::addRow("paused with PlayStatus %d changes nothing", playStatus)
+                << int(UVlcWrapper::StatePaused) << qint64(1500) << qint64(3000) << northEast << playStatus << 1
+                << QStringList();
         }
     }
     void tick()
@@ -242,6 +269,26 @@ private slots:
         reading.PlayStatus = UMapBridge::OnlineMap;
         reading.PlayButtonState = 0;
         QCOMPARE(Render(UDisplayTick::Steps(reading)), QStringList({"slider 500", "label 00:00:01/00:00:02"}));
+        reading.EngineState = UVlcWrapper::StatePaused;
+        QCOMPARE(Render(UDisplayTick::Steps(reading)), QStringList());
+    }
+
+    void soughtSteps_data()
+    {
+        QTest::addColumn<qint64>("time");
+        QTest::addColumn<qint64>("length");
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("middle") << qint64(7000) << qint64(60000) << QStringList{"slider 116", "label 00:00:07/00:01:00"};
+        QTest::newRow("end") << qint64(60000) << qint64(60000) << QStringList{"slider 1000", "label 00:01:00/00:01:00"};
+        QTest::newRow("length unknown") << qint64(7000) << qint64(-1)
+                                        << QStringList{"slider 0", "label 00:00:07/00:00:00"};
+    }
+    void soughtSteps()
+    {
+        QFETCH(qint64, time);
+        QFETCH(qint64, length);
+        QFETCH(QStringList, steps);
+        QCOMPARE(Render(UDisplayTick::SoughtSteps(time, length)), steps);
     }
 };
 

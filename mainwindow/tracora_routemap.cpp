@@ -1,0 +1,55 @@
+// The route on the online map: the whole route of a recording sent once its
+// track is read, and seeks asked for by the page through the web channel.
+// What to send and which seek applies is the console's to say (UMapRoute).
+#include "tracora.h"
+
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include "console/udisplaytick.h"
+#include "gpslog/gpslogdata.h"
+#include "mainwindow/umapplayerobject.h"
+#include "playback/uvlcwrapper.h"
+
+namespace {
+
+// The name the map page looks the player up by.
+const QString PlayerObjectName = QStringLiteral("player");
+
+} // namespace
+
+void Tracora::AttachMapChannel()
+{
+    if (!MapChannel) {
+        MapChannel = new QWebChannel(this);
+        auto *player = new UMapPlayerObject(MapChannel);
+        MapChannel->registerObject(PlayerObjectName, player);
+        connect(player, &UMapPlayerObject::SeekRequested, this, &Tracora::SeekFromMap);
+    }
+    // A page keeps its channel from one document to the next; a page put
+    // into the view in place of the first one gets it here.
+    QWebEnginePage *page = MapView->page();
+    if (page->webChannel() != MapChannel)
+        page->setWebChannel(MapChannel);
+}
+
+void Tracora::ShowRoute()
+{
+    const QStringList calls = RouteMap.ShowCalls(GpsLog->GetTrack());
+    for (const QString &call : calls)
+        RunMapScript(call);
+}
+
+void Tracora::SeekFromMap(int Second)
+{
+    // A call may still come while the window goes.
+    if (!VlcWrapper)
+        return;
+    const qint64 length = VlcWrapper->GetLength();
+    const std::optional<qint64> target = RouteMap.SeekTarget(Second, VlcWrapper->GetState(), length);
+    if (!target)
+        return;
+    VlcWrapper->SetTime(*target);
+    ApplyDisplaySteps(UDisplayTick::SoughtSteps(*target, length));
+}

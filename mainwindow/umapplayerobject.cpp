@@ -1,0 +1,6 @@
+#include "umapplayerobject.h"
+
+void UMapPlayerObject::seekToSecond(int Second)
+{
+    emit SeekRequested(Second);
+}
