@@ -33,14 +33,25 @@ namespace {
 constexpr int NoteMs = 1500;
 constexpr double RateTolerance = 1e-3;
 
+// The keys in two columns side by side: in one the list would be taller
+// than the video.
 QString KeyHelpText()
 {
+    const QList<UKeyHelpLine> lines = UKeyBindings::HelpLines();
+    const qsizetype half = (lines.size() + 1) / 2;
     QString rows;
-    for (const UKeyHelpLine &line : UKeyBindings::HelpLines()) {
-        rows += QStringLiteral("<tr><td style=\"padding-right:14px\"><b>") + line.Keys.toHtmlEscaped()
-            + QStringLiteral("</b></td><td>") + line.Text.toHtmlEscaped() + QStringLiteral("</td></tr>");
+    for (qsizetype i = 0; i < half; ++i) {
+        rows += QStringLiteral("<tr>");
+        for (const qsizetype at : {i, i + half}) {
+            if (at >= lines.size())
+                continue;
+            rows += QStringLiteral("<td style=\"padding-right:8px\"><b>") + lines.at(at).Keys.toHtmlEscaped()
+                + QStringLiteral("</b></td><td style=\"padding-right:22px\">") + lines.at(at).Text.toHtmlEscaped()
+                + QStringLiteral("</td>");
+        }
+        rows += QStringLiteral("</tr>");
     }
-    return QStringLiteral("<table>") + rows + QStringLiteral("</table>");
+    return QStringLiteral("<table cellspacing=\"1\">") + rows + QStringLiteral("</table>");
 }
 
 } // namespace

@@ -19,6 +19,9 @@ const QStringList kEngineArguments = {
     QStringLiteral("dummy"),
     QStringLiteral("--ignore-config"),
     QStringLiteral("--plugin-path=./plugins"),
+    // A snapshot is confirmed by the window; the engine's thumbnail would
+    // cover the video's corner for seconds.
+    QStringLiteral("--no-snapshot-preview"),
 };
 
 // The position slider counts thousandths of the length.

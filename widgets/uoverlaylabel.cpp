@@ -29,14 +29,16 @@ UOverlayLabel::UOverlayLabel(QWidget *Anchor, Placement Where, QWidget *parent)
     // window composes with OpenGL when it can (its web view), and then a
     // native child is flushed only when it is an OpenGL surface too: an
     // OpenGL child (never shown) makes Qt create it so, as for the video surface.
+    // (The child must be there before the native window is made, which may
+    // be at once when the parent window exists already.)
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        setAttribute(Qt::WA_NativeWindow);
         const QOpenGLContext *shared = QOpenGLContext::globalShareContext();
         if (shared && shared->isValid()) {
             auto *surfaceKind = new QOpenGLWidget(this);
             surfaceKind->setGeometry(0, 0, 0, 0);
             surfaceKind->hide();
         }
+        setAttribute(Qt::WA_NativeWindow);
     }
     hide();
     Anchor->installEventFilter(this);
