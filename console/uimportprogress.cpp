@@ -25,9 +25,9 @@ QString UImportProgress::Number(qint64 Value)
     return NumberLocale.toString(Value);
 }
 
-QString UImportProgress::SearchingText(qint64 Found)
+QString UImportProgress::SearchingText()
 {
-    return QStringLiteral("Searching: %1 found").arg(Number(Found));
+    return QStringLiteral("Searching for videos...");
 }
 
 QString UImportProgress::RunningText(qint64 Done, qint64 Total)

@@ -15,7 +15,7 @@ public:
     static constexpr int NamedSkips = 3;
 
     static QString Number(qint64 Value);
-    static QString SearchingText(qint64 Found);
+    static QString SearchingText();
     static QString RunningText(qint64 Done, qint64 Total);
     static QString ReasonText(USkipReason Reason);
 

@@ -119,6 +119,7 @@ private:
     void ImportFolder();
     void ImportProgressed(qint64 Done, qint64 Total, int FirstNewIndex, int NewCount);
     void ImportFinished(const UImportSummary &Summary);
+    void ShowImportProgress();
     void KeepEngineInStep();
 
     int PlayButtonState;
@@ -164,6 +165,13 @@ private:
     UOverlayLabel *Note = nullptr;
     UOverlayLabel *ImportProgress = nullptr;
     QSettings *Settings = nullptr;
+    // The import's progress reaches the screen at most once per display
+    // tick: every repaint of the window holds up its event loop.
+    QTimer *ImportPaintTimer = nullptr;
+    qint64 ImportDone = 0;
+    qint64 ImportTotal = 0;
+    int ImportNewFirst = -1; // the entries added since the last showing
+    int ImportNewEnd = -1;
     // What the engine is kept at, also across recordings.
     double PlaybackRate = 1.0;
     bool Muted = false;

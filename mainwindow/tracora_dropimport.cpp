@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include "catalogue/ufolderimport.h"
@@ -57,20 +58,53 @@ void Tracora::dropEvent(QDropEvent *event)
 
 void Tracora::ImportProgressed(qint64 Done, qint64 Total, int FirstNewIndex, int NewCount)
 {
-    ImportProgress->ShowText(UImportProgress::RunningText(Done, Total));
+    ImportDone = Done;
+    ImportTotal = Total;
+    if (NewCount > 0) {
+        ImportNewFirst = ImportNewFirst < 0 ? FirstNewIndex : qMin(ImportNewFirst, FirstNewIndex);
+        ImportNewEnd = qMax(ImportNewEnd, FirstNewIndex + NewCount);
+    }
+    if (!ImportPaintTimer->isActive()) {
+        ShowImportProgress();
+        ImportPaintTimer->start();
+    }
+}
+
+void Tracora::ShowImportProgress()
+{
+    if (!FolderImport->IsRunning())
+        return;
+    ImportProgress->ShowText(ImportTotal < 0 ? UImportProgress::SearchingText()
+                                             : UImportProgress::RunningText(ImportDone, ImportTotal));
     // Only a page that shows new entries is filled again: refilling resets
     // the tables' current rows, which the user may be using meanwhile.
     const int pageFirst = Status->CurrentPage * UListPaging::PageSize;
-    if (NewCount > 0 && FirstNewIndex < pageFirst + UListPaging::PageSize && FirstNewIndex + NewCount > pageFirst)
+    if (ImportNewFirst >= 0 && ImportNewFirst < pageFirst + UListPaging::PageSize && ImportNewEnd > pageFirst)
         ListTableUpdate();
+    ImportNewFirst = -1;
+    ImportNewEnd = -1;
 }
 
 void Tracora::ImportFinished(const UImportSummary &Summary)
 {
+    ImportPaintTimer->stop();
+    const int pageFirst = Status->CurrentPage * UListPaging::PageSize;
+    const bool refill
+        = ImportNewFirst >= 0 && ImportNewFirst < pageFirst + UListPaging::PageSize && ImportNewEnd > pageFirst;
+    ImportNewFirst = -1;
+    ImportNewEnd = -1;
     for (const USkipped &skipped : Summary.Skipped)
         qWarning("Vialumo: import skipped %s (%s)", qPrintable(skipped.Path),
                  qPrintable(UImportProgress::ReasonText(skipped.Reason)));
-    ImportProgress->ShowText(UImportProgress::ClosingText(Summary.Added, Summary.Total, Summary.Duplicates,
-                                                          Summary.Skipped, Summary.Cancelled),
-                             Summary.Skipped.isEmpty() ? ClosingTextMs : ClosingTextWithSkipsMs);
+    const QString text = UImportProgress::ClosingText(Summary.Added, Summary.Total, Summary.Duplicates,
+                                                      Summary.Skipped, Summary.Cancelled);
+    const int shownMs = Summary.Skipped.isEmpty() ? ClosingTextMs : ClosingTextWithSkipsMs;
+    if (!refill) {
+        ImportProgress->ShowText(text, shownMs);
+        return;
+    }
+    // The tables and the line over the video are two windows to repaint:
+    // one in each turn of the event loop, so that neither waits for the other.
+    ListTableUpdate();
+    QTimer::singleShot(0, ImportProgress, [this, text, shownMs] { ImportProgress->ShowText(text, shownMs); });
 }

@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTableWidget>
+#include <QTimer>
 #include <QWebEngineView>
 
 #include <cmath>
@@ -18,6 +19,7 @@
 #include "catalogue/ufolderimport.h"
 #include "catalogue/ufoldersearch.h"
 #include "catalogue/uvideoandgpsfiles.h"
+#include "console/udisplaytick.h"
 #include "console/uimportprogress.h"
 #include "console/ukeybindings.h"
 #include "console/ulistpaging.h"
@@ -61,8 +63,21 @@ void Tracora::BuildEverydayParts()
     Settings = new QSettings(QString::fromLatin1(USettingsKeys::Organisation),
                              QString::fromLatin1(USettingsKeys::Application), this);
     FolderImport = new UFolderImport(VideoFiles, this);
-    connect(FolderImport, &UFolderImport::Searching, this,
-            [this] { ImportProgress->ShowText(UImportProgress::SearchingText(0)); });
+    ImportPaintTimer = new QTimer(this);
+    ImportPaintTimer->setSingleShot(true);
+    ImportPaintTimer->setInterval(UDisplayTick::IntervalMs);
+    connect(ImportPaintTimer, &QTimer::timeout, this, [this] {
+        if (!FolderImport->IsRunning())
+            return;
+        ShowImportProgress();
+        ImportPaintTimer->start();
+    });
+    // A search that takes less than a tick shows no "Searching" at all.
+    connect(FolderImport, &UFolderImport::Searching, this, [this] {
+        ImportDone = 0;
+        ImportTotal = -1;
+        ImportPaintTimer->start();
+    });
     connect(FolderImport, &UFolderImport::Progress, this, &Tracora::ImportProgressed);
     connect(FolderImport, &UFolderImport::Finished, this, &Tracora::ImportFinished);
 

@@ -46,6 +46,13 @@ UOverlayLabel::UOverlayLabel(QWidget *Anchor, Placement Where, QWidget *parent)
 
 void UOverlayLabel::ShowText(const QString &Text, int Milliseconds)
 {
+    if (Milliseconds > 0)
+        HideTimer->start(Milliseconds);
+    else
+        HideTimer->stop();
+    // Each showing repaints a window of its own: the same text once more costs nothing.
+    if (Text == Full && isVisible())
+        return;
     Full = Text;
     if (Where == Bottom) {
         setToolTip(Text);
@@ -57,10 +64,6 @@ void UOverlayLabel::ShowText(const QString &Text, int Milliseconds)
     Place();
     show();
     raise();
-    if (Milliseconds > 0)
-        HideTimer->start(Milliseconds);
-    else
-        HideTimer->stop();
 }
 
 void UOverlayLabel::Place()

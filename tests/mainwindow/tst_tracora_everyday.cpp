@@ -59,9 +59,11 @@ struct Session
         return videos;
     }
 
+    // The import has ended and its closing line is up.
     bool ImportDone()
     {
-        return QTest::qWaitFor([this] { return !Import->IsRunning(); }, 60000);
+        return QTest::qWaitFor([this] { return !Import->IsRunning() && Progress->FullText().startsWith("Import"); },
+                               60000);
     }
 
     // Plays recording `index` (double-click on its row of the first page).
@@ -253,6 +255,8 @@ private slots:
         QCOMPARE(s.Progress->FullText(), QStringLiteral("Imported 12 of 12; skipped 1: notes.txt (not a video)"));
         QVERIFY(s.Progress->isVisible());
         // Dropped on the map too: it reaches the window, and nothing is added twice.
+        s.Progress->hide();
+        s.Progress->ShowText(QString());
         Drop(s.Parts.Map, {card.at(3), s.Space.Root.filePath("card/DCIM/../DCIM/100CLIP/CLIP0005.MOV")});
         QVERIFY(s.ImportDone());
         QCOMPARE(s.Parts.Files->GetVideoCount(), 12);
@@ -286,11 +290,18 @@ private slots:
         Session s;
         s.Fake(120);
         QStringList texts;
-        connect(s.Import, &UFolderImport::Progress, &s.Window, [&] { texts << s.Progress->FullText(); });
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, &s.Window, [&] {
+            if (texts.isEmpty() || texts.last() != s.Progress->FullText())
+                texts << s.Progress->FullText();
+        });
+        watch.start(5);
+        // Rated slowly, so that the progress shows between the ticks.
+        s.Import->AfterSearch = [](const QStringList &) { QThread::msleep(600); };
         s.Window.ImportPaths({s.Space.Root.filePath("card")});
         QVERIFY(s.ImportDone());
-        QVERIFY(!texts.isEmpty());
-        QCOMPARE(texts.last(), QStringLiteral("Importing 120 of 120"));
+        QVERIFY2(texts.contains("Searching for videos..."), qPrintable(texts.join(" | ")));
+        QCOMPARE(texts.last(), QStringLiteral("Imported 120 of 120"));
         QCOMPARE(s.Names().first(), QStringLiteral("CLIP0001.MOV"));
         QCOMPARE(s.Names().last(), QStringLiteral("CLIP0010.MOV"));
     }
