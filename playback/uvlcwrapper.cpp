@@ -19,9 +19,10 @@ const QStringList kEngineArguments = {
     QStringLiteral("dummy"),
     QStringLiteral("--ignore-config"),
     QStringLiteral("--plugin-path=./plugins"),
-    // A snapshot is confirmed by the window; the engine's thumbnail would
-    // cover the video's corner for seconds.
+    // A snapshot is confirmed by the window; the engine's thumbnail and its
+    // own text with the file's path would cover the picture for seconds.
     QStringLiteral("--no-snapshot-preview"),
+    QStringLiteral("--no-osd"),
 };
 
 // The position slider counts thousandths of the length.
