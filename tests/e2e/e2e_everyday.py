@@ -156,7 +156,7 @@ class Run:
     def grab(self, name):
         path = os.path.join(self.args.output, name + ".png")
         subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (WINDOW_W, WINDOW_H, *self.origin),
-                        path], check=False)
+                        "+repage", path], check=False)
         return path
 
     def shifts(self):
@@ -202,8 +202,9 @@ class Run:
         self.xdo("key", "space")       # pause
         time.sleep(1)
         self.xdo("key", "alt+Right", "alt+Right")
-        self.check(wait_for("the GPS shift in the settings", lambda: self.shifts().get(os.path.realpath(self.clip)),
-                            20) == 2, "Alt+Right twice: GPS +2 s remembered for the recording")
+        self.check(wait_for("the GPS shift in the settings",
+                            lambda: self.shifts().get(os.path.realpath(self.clip)) == 2, 20),
+                   "Alt+Right twice: GPS +2 s remembered for the recording")
         self.grab("everyday-gps-shift")
         self.xdo("key", "s")
         pictures = os.path.join(self.home, "Pictures", "Vialumo")
