@@ -285,10 +285,15 @@ private slots:
         QCOMPARE(s.Progress->FullText(), QStringLiteral("Import cancelled: 0 of 30 added"));
     }
 
+    // A card of a few thousand (empty) clips in folders of 500.
     void progressCountsAsTheListFills()
     {
         Session s;
-        s.Fake(120);
+        for (int i = 0; i < 2500; ++i) {
+            const QString folder = s.Space.Root.filePath(QString("card/DCIM/%1CLIP").arg(100 + i / 500));
+            QDir().mkpath(folder);
+            QFile(folder + QString("/CLIP%1.MOV").arg(i + 1, 4, 10, QChar('0'))).open(QIODevice::WriteOnly);
+        }
         QStringList texts;
         QTimer watch;
         connect(&watch, &QTimer::timeout, &s.Window, [&] {
@@ -301,7 +306,9 @@ private slots:
         s.Window.ImportPaths({s.Space.Root.filePath("card")});
         QVERIFY(s.ImportDone());
         QVERIFY2(texts.contains("Searching for videos..."), qPrintable(texts.join(" | ")));
-        QCOMPARE(texts.last(), QStringLiteral("Imported 120 of 120"));
+        QCOMPARE(texts.last(), QStringLiteral("Imported 2,500 of 2,500"));
+        QCOMPARE(s.Parts.Files->GetVideoCount(), 2500);
+        QCOMPARE(s.Parts.Files->GetVideoName(2499), QStringLiteral("CLIP2500.MOV"));
         QCOMPARE(s.Names().first(), QStringLiteral("CLIP0001.MOV"));
         QCOMPARE(s.Names().last(), QStringLiteral("CLIP0010.MOV"));
     }
@@ -452,8 +459,13 @@ private slots:
         QTest::keyClick(&s.Window, Qt::Key_BracketLeft);
         QTest::keyClick(&s.Window, Qt::Key_BracketLeft);
         QCOMPARE(s.Note->FullText(), QStringLiteral("Speed 0.75x"));
+        // The slider and the engine's volume move together.
+        QTest::keyClick(&s.Window, Qt::Key_Up);
+        QCOMPARE(s.Parts.VolumeSlider->value(), 55);
+        QVERIFY(QTest::qWaitFor([&] { return s.Parts.Wrapper->GetVolume() == 55; }, 5000));
         QTest::keyClick(&s.Window, Qt::Key_M);
         QCOMPARE(s.Note->FullText(), QStringLiteral("Muted"));
+        QVERIFY(QTest::qWaitFor([&] { return s.Parts.Wrapper->GetMute() == 1; }, 5000));
         QTest::keyClick(&s.Window, Qt::Key_Period);
         QCOMPARE(s.Note->FullText(), QStringLiteral("Frames step while paused"));
 
