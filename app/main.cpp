@@ -1,14 +1,50 @@
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QPixmap>
 #include <QSplashScreen>
+#include <QTimer>
 
 #include "mainwindow/tracora.h"
+
+namespace {
+
+// The files and folders named on the command line (`vialumo PATH...`, and the
+// menu entry's %F for "Open with"), relative ones taken from the folder the
+// user started in: the launcher changes into the program's own folder and
+// names the one it came from in VIALUMO_START_DIR.
+void AddPathArguments(QCommandLineParser &Parser)
+{
+    Parser.addPositionalArgument(QStringLiteral("paths"),
+                                 QStringLiteral("Video files or folders to import (folders are searched)."),
+                                 QStringLiteral("[PATH...]"));
+}
+
+void ImportPathArguments(Tracora &Window, const QCommandLineParser &Parser)
+{
+    const QDir startDir(qEnvironmentVariable("VIALUMO_START_DIR", QDir::currentPath()));
+    QStringList paths;
+    const QStringList arguments = Parser.positionalArguments();
+    for (const QString &argument : arguments)
+        paths << QDir::cleanPath(startDir.absoluteFilePath(argument));
+    if (paths.isEmpty())
+        return;
+    // Once the window is on the screen, so that its progress shows.
+    QTimer::singleShot(0, &Window, [&Window, paths] { Window.ImportPaths(paths); });
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     Tracora::PrepareApplication();
     QApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    AddPathArguments(parser);
+    parser.process(app);
 
     QPixmap *splashPixmap = new QPixmap(QStringLiteral(":/images/Splash.png"));
     QSplashScreen *splash = new QSplashScreen(*splashPixmap);
@@ -27,6 +63,7 @@ int main(int argc, char **argv)
 
     window.setObjectName(QStringLiteral("Tracora"));
     window.show();
+    ImportPathArguments(window, parser);
 
     splash->finish(&window);
     delete splash;

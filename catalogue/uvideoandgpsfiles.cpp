@@ -173,20 +173,43 @@ QString UVideoAndGpsfiles::GetGpsfileStatus(int Index) const
     }
 }
 
+QString UVideoAndGpsfiles::GetVideoPath(int Index) const
+{
+    if (Index < 0 || Index >= VideoAndGpsfileList.size())
+        return QString();
+    return VideoAndGpsfileList.at(Index).VideoPath;
+}
+
+VideoAndGpsfile UVideoAndGpsfiles::RateVideo(const QString &VideoPath)
+{
+    const QFileInfo info(VideoPath);
+    VideoAndGpsfile entry;
+    entry.VideoPath = VideoPath;
+    if (info.isFile()) {
+        entry.VideoName = info.fileName();
+        const QDateTime created = CreationTime(info);
+        entry.VideoCreateDate = created.toString(QLatin1String(DateFormat));
+        entry.VideoCreateTime = created.toString(QLatin1String(TimeFormat));
+    }
+    entry.GpsfilePath = GpsfilePathFor(VideoPath);
+    entry.GpsfileStatus = entry.GpsfilePath.isEmpty() ? GpsfileNotExist : RateGpsfile(entry.GpsfilePath);
+    return entry;
+}
+
+void UVideoAndGpsfiles::AppendRated(const QList<VideoAndGpsfile> &Entries)
+{
+    for (const VideoAndGpsfile &entry : Entries) {
+        if (entry.VideoName.isEmpty())
+            continue;
+        VideoAndGpsfileList.append(entry);
+        emit VideoAdded(entry.VideoPath);
+    }
+}
+
 void UVideoAndGpsfiles::AddVideoAndGpsfiles(QStringList VideoPaths)
 {
     for (const QString &videoPath : VideoPaths) {
-        const QFileInfo info(videoPath);
-        VideoAndGpsfile entry;
-        entry.VideoPath = videoPath;
-        if (info.isFile()) {
-            entry.VideoName = info.fileName();
-            const QDateTime created = CreationTime(info);
-            entry.VideoCreateDate = created.toString(QLatin1String(DateFormat));
-            entry.VideoCreateTime = created.toString(QLatin1String(TimeFormat));
-        }
-        entry.GpsfilePath = GpsfilePathFor(videoPath);
-        entry.GpsfileStatus = entry.GpsfilePath.isEmpty() ? GpsfileNotExist : RateGpsfile(entry.GpsfilePath);
+        const VideoAndGpsfile entry = RateVideo(videoPath);
         if (entry.VideoName.isEmpty())
             continue;
         VideoAndGpsfileList.append(entry);

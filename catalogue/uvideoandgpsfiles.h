@@ -36,6 +36,15 @@ public:
     QString GetVideoTime(int Index) const;
     QString GetGpsfilePath(int Index) const;
     QString GetGpsfileStatus(int Index) const;
+    QString GetVideoPath(int Index) const;
+
+    // An entry for the video at VideoPath with its GPS log found and rated,
+    // as AddVideoAndGpsfiles makes them; its VideoName is empty when there is
+    // no such file. Reads files only, so it may run on any thread.
+    static VideoAndGpsfile RateVideo(const QString &VideoPath);
+    // Appends entries made by RateVideo (those with a name), each announced
+    // by VideoAdded in turn.
+    void AppendRated(const QList<VideoAndGpsfile> &Entries);
 
 signals:
     void VideoAdded(QString VideoPath);

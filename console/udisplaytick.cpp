@@ -67,9 +67,9 @@ int SliderValue(qint64 Time, qint64 Length)
 }
 
 // The car at the play second, shown only on the online map, whose track was read.
-void FollowTrack(QList<UDisplayStep> &Steps, qint64 Time, const GpsLogData &Track)
+void FollowTrack(QList<UDisplayStep> &Steps, qint64 Time, int ShiftSeconds, const GpsLogData &Track)
 {
-    const qint64 second = qBound<qint64>(0, Time / 1000, qint64(INT_MAX));
+    const qint64 second = qBound<qint64>(0, Time / 1000 - ShiftSeconds, qint64(INT_MAX));
     const GpsRecord current = Track.GetGpsDataAt(int(second));
     const GpsRecord first = Track.GetFirstAvailableGpsData();
     Steps << TextStep(UDisplayStep::SetPositionText, UDisplayTick::PositionText(current));
@@ -126,7 +126,7 @@ QList<UDisplayStep> UDisplayTick::Steps(const UDisplayReading &Reading)
     steps << TextStep(UDisplayStep::SetTimeLabel,
                       FormatPlayTime(Reading.Time) + QLatin1Char('/') + FormatPlayTime(Reading.Length));
     if (Reading.PlayStatus == UMapBridge::OnlineMap && Reading.Track)
-        FollowTrack(steps, Reading.Time, *Reading.Track);
+        FollowTrack(steps, Reading.Time, Reading.GpsShiftSeconds, *Reading.Track);
     if (Reading.PlayButtonState != PauseFace)
         steps << Plain(UDisplayStep::SwitchPlayFace);
     SendClock(steps, Reading, true);

@@ -37,6 +37,9 @@ struct UDisplayReading
     const GpsLogData *Track = nullptr;
     qint32 PlayStatus = 0;  // UMapBridge::PlayStatusCode
     int PlayButtonState = 1; // 1: the Play face, 0: the Pause face
+    // Seconds the recording's GPS track is moved against the video: the car
+    // is shown where it was GpsShiftSeconds before the play time.
+    int GpsShiftSeconds = 0;
 };
 
 // The periodic display update: four times a second the displays follow the

@@ -1,6 +1,7 @@
 #include "tracora.h"
 #include "tracora_state.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
@@ -18,6 +19,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include "catalogue/ufolderimport.h"
 #include "catalogue/uvideoandgpsfiles.h"
 #include "console/ulistpaging.h"
 #include "console/umapbridge.h"
@@ -70,10 +72,15 @@ Tracora::Tracora(QWidget *parent)
 
     BuildWidgetTree();
     ConnectSignals();
+    BuildEverydayParts();
 }
 
 Tracora::~Tracora()
 {
+    // No key may reach a window that is going, and no import its catalogue.
+    qApp->removeEventFilter(this);
+    delete FolderImport;
+    FolderImport = nullptr;
     UpdateUIDataTimer->stop();
     NotConnectedTimer->stop();
     // Any answer the map page still owes belongs to no choice any more.

@@ -1,23 +1,32 @@
 #ifndef TRACORA_H
 #define TRACORA_H
 
+#include <QHash>
 #include <QWidget>
 
 #include "console/umapbridge.h"
 #include "console/umaproute.h"
 
+class QDragEnterEvent;
+class QDropEvent;
 class QGraphicsView;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QSlider;
 class QTableWidget;
 class QTimer;
 class QWebChannel;
+class QSettings;
 class QWebEngineView;
 class GpsLogData;
 class NcFramelessHelper;
 class UDoubleClickedWidget;
 struct UDisplayStep;
+class UFolderImport;
+class UOverlayLabel;
+struct UImportSummary;
+struct UKeyBinding;
 class USpeedMeter;
 class UVideoAndGpsfiles;
 class UVlcWrapper;
@@ -47,10 +56,18 @@ public:
         qint32 PlayStatus = 0;
     };
 
+    // Files and folders from the command line, a drop or "Import folder...":
+    // folders are searched for videos, everything is rated off the GUI
+    // thread, and files already in the list are not added again.
+    void ImportPaths(const QStringList &Paths);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
     void MaxWindow();
@@ -82,6 +99,32 @@ private:
     void ShowMapPage(const QString &page);
     void RunMapScript(const QString &script);
     void ApplyMapStep(const UMapStep &Step);
+
+    // Everyday use: keys, drops and folder imports, the list's menu,
+    // snapshots, the GPS shift, what is remembered between runs.
+    void BuildEverydayParts();
+    bool HandleKey(const QKeyEvent *Event);
+    void RunKey(const UKeyBinding &Binding);
+    void SeekBy(qint64 DeltaMs);
+    void StepVolume(int Delta);
+    void ToggleMute();
+    void StepRate(int Steps);
+    void StepFrame(int Frames);
+    void TakeSnapshot();
+    void StepGpsShift(int Delta);
+    int GpsShiftOf(int Index);
+    void PlaySelectedRow();
+    void EscapeKey();
+    void ToggleKeyHelp();
+    void ShowNote(const QString &Text);
+    void ShowListMenu(QTableWidget *Table, const QPoint &Position);
+    void ShowInFolder(int Index);
+    void ExportGpx(int Index);
+    void ImportFolder();
+    void ImportProgressed(qint64 Done, qint64 Total, int FirstNewIndex, int NewCount);
+    void ImportFinished(const UImportSummary &Summary);
+    void ShowImportProgress();
+    void KeepEngineInStep();
 
     int PlayButtonState;
     int MaxButtonState;
@@ -130,6 +173,23 @@ private:
     UMapRoute RouteMap;
     // True while the end of a recording leads to the next one.
     bool ChoosingByAutoplay = false;
+    UFolderImport *FolderImport = nullptr;
+    UOverlayLabel *KeyHelp = nullptr;
+    UOverlayLabel *Note = nullptr;
+    UOverlayLabel *ImportProgress = nullptr;
+    QSettings *Settings = nullptr;
+    // The import's progress reaches the screen at most once per display
+    // tick: every repaint of the window holds up its event loop.
+    QTimer *ImportPaintTimer = nullptr;
+    qint64 ImportDone = 0;
+    qint64 ImportTotal = 0;
+    int ImportNewFirst = -1; // the entries added since the last showing
+    int ImportNewEnd = -1;
+    // What the engine is kept at, also across recordings.
+    double PlaybackRate = 1.0;
+    bool Muted = false;
+    // GPS shifts in seconds by video path as listed, read from the settings once.
+    QHash<QString, int> GpsShifts;
 };
 
 #endif // TRACORA_H

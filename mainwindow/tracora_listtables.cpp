@@ -2,6 +2,7 @@
 #include "tracora.h"
 #include "tracora_state.h"
 
+#include <QDir>
 #include <QTableWidget>
 
 #include "catalogue/uvideoandgpsfiles.h"
@@ -15,6 +16,8 @@ constexpr int ListColumns = 4;
 void FillRow(QTableWidget *table, int row, const UVideoAndGpsfiles *files, int index)
 {
     table->item(row, 0)->setText(files->GetVideoName(index));
+    // The table cuts long names: the whole path shows on hovering.
+    table->item(row, 0)->setToolTip(QDir::toNativeSeparators(files->GetVideoPath(index)));
     table->item(row, 1)->setText(files->GetVideoDate(index));
     table->item(row, 2)->setText(files->GetVideoTime(index));
     table->item(row, 3)->setText(files->GetGpsfileStatus(index));
@@ -39,6 +42,8 @@ void Tracora::ListTableUpdate()
             VideoListLeft->item(row, column)->setText(QString());
         for (int column = 0; column < ListColumns; ++column)
             VideoListRight->item(row, column)->setText(QString());
+        VideoListLeft->item(row, 0)->setToolTip(QString());
+        VideoListRight->item(row, 0)->setToolTip(QString());
     }
 
     FillTable(VideoListLeft, UListTable::Left, Status->CurrentPage, VideoFiles);

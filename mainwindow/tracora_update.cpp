@@ -28,6 +28,8 @@ void Tracora::UpdateUIData()
     reading.Track = GpsLog;
     reading.PlayStatus = Status->PlayStatus;
     reading.PlayButtonState = PlayButtonState;
+    reading.GpsShiftSeconds = GpsShiftOf(VlcWrapper->GetIndex());
+    KeepEngineInStep();
 
     ApplyDisplaySteps(UDisplayTick::Steps(reading));
 }

@@ -3,6 +3,8 @@
 #include <QByteArrayList>
 #include <QDebug>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <vlc/vlc.h>
 
@@ -17,6 +19,10 @@ const QStringList kEngineArguments = {
     QStringLiteral("dummy"),
     QStringLiteral("--ignore-config"),
     QStringLiteral("--plugin-path=./plugins"),
+    // A snapshot is confirmed by the window; the engine's thumbnail and its
+    // own text with the file's path would cover the picture for seconds.
+    QStringLiteral("--no-snapshot-preview"),
+    QStringLiteral("--no-osd"),
 };
 
 // The position slider counts thousandths of the length.
@@ -292,4 +298,75 @@ void UVlcWrapper::SetPosition(int pos)
 {
     if (Engine())
         libvlc_media_player_set_position(VlcPlayer, pos / kPositionScale);
+}
+
+bool UVlcWrapper::SetTime(qint64 Milliseconds)
+{
+    if (!Engine() || !VlcMedia)
+        return false;
+    libvlc_media_player_set_time(VlcPlayer, libvlc_time_t(qMax<qint64>(Milliseconds, 0)));
+    return true;
+}
+
+bool UVlcWrapper::SetRate(double Rate)
+{
+    return Engine() && libvlc_media_player_set_rate(VlcPlayer, float(Rate)) == 0;
+}
+
+double UVlcWrapper::GetRate()
+{
+    return Engine() ? double(libvlc_media_player_get_rate(VlcPlayer)) : 1.0;
+}
+
+bool UVlcWrapper::SetMute(bool Mute)
+{
+    if (!Engine())
+        return false;
+    libvlc_audio_set_mute(VlcPlayer, Mute ? 1 : 0);
+    return true;
+}
+
+int UVlcWrapper::GetMute()
+{
+    return Engine() ? libvlc_audio_get_mute(VlcPlayer) : -1;
+}
+
+bool UVlcWrapper::NextFrame()
+{
+    if (!Engine() || !VlcMedia)
+        return false;
+    libvlc_media_player_next_frame(VlcPlayer);
+    return true;
+}
+
+bool UVlcWrapper::GetFrameRate(unsigned *Num, unsigned *Den)
+{
+    if (!Engine() || !VlcMedia)
+        return false;
+    libvlc_media_track_t **tracks = nullptr;
+    const unsigned count = libvlc_media_tracks_get(VlcMedia, &tracks);
+    bool found = false;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        const libvlc_media_track_t *track = tracks[i];
+        if (track->i_type == libvlc_track_video && track->video && track->video->i_frame_rate_num > 0
+            && track->video->i_frame_rate_den > 0) {
+            *Num = track->video->i_frame_rate_num;
+            *Den = track->video->i_frame_rate_den;
+            found = true;
+        }
+    }
+    if (tracks)
+        libvlc_media_tracks_release(tracks, count);
+    return found;
+}
+
+bool UVlcWrapper::TakeSnapshot(const QString &Path)
+{
+    if (!Engine() || !VlcMedia || WithoutVideo)
+        return false;
+    // Width and height 0: the video's own size. The engine writes the file
+    // before it returns, or fails.
+    if (libvlc_video_take_snapshot(VlcPlayer, 0, QFile::encodeName(Path).constData(), 0, 0) != 0)
+        return false;
+    return QFileInfo(Path).isFile();
 }

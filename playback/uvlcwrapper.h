@@ -45,6 +45,24 @@ public:
     // while no recording was ever played.
     void SetTime(qint64 Milliseconds);
 
+    // Moves playback to a time (ms) of the current recording; false when
+    // nothing plays or pauses.
+    bool SetTime(qint64 Milliseconds);
+    // Playback speed, 1.0 the recorded one; the engine keeps it for the
+    // recordings that follow.
+    bool SetRate(double Rate);
+    double GetRate();
+    bool SetMute(bool Mute);
+    // -1 while the engine has no sound output to ask.
+    int GetMute();
+    // One frame on, while paused.
+    bool NextFrame();
+    // The current video's frame rate as a fraction; false when unknown.
+    bool GetFrameRate(unsigned *Num, unsigned *Den);
+    // Writes the current picture, at the video's own size, as PNG to Path;
+    // true once the file is there.
+    bool TakeSnapshot(const QString &Path);
+
 public slots:
     void SetIndex(int Index);
     int GetIndex();

@@ -2,3 +2,7 @@
 vialumo_add_qtest(NAME tst_uvideoandgpsfiles
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uvideoandgpsfiles.cpp
   LIBS vialumo_core)
+# Folder search and the off-thread import into the catalogue.
+vialumo_add_qtest(NAME tst_ufoldersearch
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ufoldersearch.cpp
+  LIBS vialumo_core)

@@ -12,3 +12,16 @@ vialumo_add_qtest(NAME tst_udisplaytick
 vialumo_add_qtest(NAME tst_umaproute
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_umaproute.cpp
   LIBS vialumo_console)
+# The keys, the steps they take, snapshot names and the import's words.
+vialumo_add_qtest(NAME tst_ukeybindings
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ukeybindings.cpp
+  LIBS vialumo_console)
+vialumo_add_qtest(NAME tst_uplaybacksteps
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uplaybacksteps.cpp
+  LIBS vialumo_console)
+vialumo_add_qtest(NAME tst_usnapshotname
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_usnapshotname.cpp
+  LIBS vialumo_console)
+vialumo_add_qtest(NAME tst_uimportprogress
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uimportprogress.cpp
+  LIBS vialumo_console)

@@ -260,6 +260,45 @@ private slots:
         QCOMPARE(step ? step->Index : -1, next);
     }
 
+    // A shift of +n s shows the car where the track was n seconds before the
+    // play time; beyond either end of the track, its first or last record.
+    void gpsShiftMovesTheCarAgainstTheVideo_data()
+    {
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<int>("second");
+        QTest::newRow("none") << 0 << 2;
+        QTest::newRow("+1 s") << 1 << 1;
+        QTest::newRow("+2 s") << 2 << 0;
+        QTest::newRow("before the track") << 5 << 0;
+        QTest::newRow("-1 s") << -1 << 3;
+        QTest::newRow("past the track") << -10 << 3;
+    }
+    void gpsShiftMovesTheCarAgainstTheVideo()
+    {
+        QFETCH(int, shift);
+        QFETCH(int, second);
+        GpsLogData track;
+        Read(track, {NorthEastA, NorthEastB, SouthWestA, SouthWestB});
+        UDisplayReading reading;
+        reading.EngineState = UVlcWrapper::StatePlaying;
+        reading.Time = 2500;
+        reading.Length = 4000;
+        reading.Track = &track;
+        reading.PlayStatus = UMapBridge::OnlineMap;
+        reading.PlayButtonState = 0;
+        reading.GpsShiftSeconds = shift;
+        const QList<UDisplayStep> steps = UDisplayTick::Steps(reading);
+        const auto position = std::find_if(steps.begin(), steps.end(), [](const UDisplayStep &step) {
+            return step.What == UDisplayStep::SetPositionText;
+        });
+        QVERIFY(position != steps.end());
+        QCOMPARE(position->Text, UDisplayTick::PositionText(track.GetGpsDataAt(second)));
+        const auto speed = std::find_if(steps.begin(), steps.end(),
+                                        [](const UDisplayStep &step) { return step.What == UDisplayStep::SetSpeed; });
+        QVERIFY(speed != steps.end());
+        QCOMPARE(speed->Speed, track.GetGpsDataAt(second).Velocity);
+    }
+
     void withoutATrackNothingIsRead()
     {
         UDisplayReading reading;

@@ -18,3 +18,16 @@ if(Python3_Interpreter_FOUND AND VIALUMO_XVFB AND VIALUMO_XDOTOOL AND EXISTS /us
 else()
   message(STATUS "e2e_vialumo not registered: it needs python3, Xvfb, xdotool and ImageMagick's import")
 endif()
+# Everyday use of the built program: paths on the command line, real key
+# presses through xdotool while a slider holds the focus, a snapshot, and the
+# GPS shift remembered across two starts.
+if(Python3_Interpreter_FOUND AND VIALUMO_XVFB AND VIALUMO_XDOTOOL AND EXISTS /usr/bin/import)
+  add_test(NAME e2e_everyday
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/e2e_everyday.py
+            --program $<TARGET_FILE:vialumo>
+            --deploy ${VIALUMO_DEPLOY_DIR}
+            --alsa-config ${VIALUMO_TESTDATA_DIR}/alsa-null.conf
+            --ffmpeg ${FFMPEG_EXECUTABLE}
+            --output ${CMAKE_BINARY_DIR}/e2e-output)
+  set_tests_properties(e2e_everyday PROPERTIES LABELS "e2e" TIMEOUT 600 RUN_SERIAL TRUE)
+endif()

@@ -96,7 +96,7 @@ check_key "$entry" Type Application
 check_key "$entry" Name Vialumo
 check_key "$entry" Icon vialumo
 check_key "$entry" Terminal false
-check_key "$entry" Exec "\"$launcher\""
+check_key "$entry" Exec "\"$launcher\" %F"
 check_key "$entry" Path "$program_dir"
 case ";$(desktop_key "$entry" Categories)" in
   *";AudioVideo;"*) ;;
@@ -121,7 +121,7 @@ else
   [ -x "$work/stage$final/lib/vialumo/vialumo" ] || fail "DESTDIR: program not staged"
   [ -e "$final" ] && fail "DESTDIR: files written to $final itself"
   if [ -f "$staged" ]; then
-    check_key "$staged" Exec "$final/bin/vialumo"
+    check_key "$staged" Exec "$final/bin/vialumo %F"
     check_key "$staged" Path "$final/lib/vialumo"
   else
     fail "DESTDIR: menu entry not staged"
@@ -135,6 +135,10 @@ exec_line=$(desktop_key "$entry" Exec)
 exec_line=${exec_line//\\\\/\\}
 eval "set -- $exec_line" || die "cannot read Exec"
 [ "$1" = "$launcher" ] || fail "Exec runs '$1', expected the launcher"
+# The files the menu hands over take the place of %F: none here, as when the
+# entry is started from the menu.
+[ "${2:-}" = "%F" ] || fail "Exec does not end in %F (files from \"Open with\")"
+set -- "$1"
 
 # Chromium refuses to start as root with its sandbox on; a normal user keeps it.
 if [ "$(id -u)" -eq 0 ]; then

@@ -16,3 +16,8 @@ vialumo_add_qtest(NAME tst_tracora_display
 vialumo_add_qtest(NAME tst_tracora_offscreen
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_offscreen.cpp
   LIBS vialumo_ui)
+# Everyday use: keys, drops, the list's menu, folder imports, snapshots, the
+# GPS shift and the settings across two windows.
+vialumo_add_qtest(NAME tst_tracora_everyday
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_everyday.cpp
+  LIBS vialumo_ui XCB TIMEOUT 300)

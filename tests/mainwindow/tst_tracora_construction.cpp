@@ -6,6 +6,7 @@
 #include <QWebEngineSettings>
 
 #include "screenfaces.h"
+#include "widgets/uoverlaylabel.h"
 #include "windowparts.h"
 
 namespace {
@@ -133,13 +134,24 @@ private slots:
         for (const char *name : WidgetNames)
             QVERIFY2(w.findChild<QWidget *>(QLatin1String(name)), name);
 
-        // The video surface was created last and lies above every sibling.
+        // The video surface lies above every sibling but the texts shown over
+        // it (the key help, notes, the import progress), hidden until shown.
         QWidget *last = nullptr;
+        QStringList above;
         for (QObject *child : w.children()) {
-            if (auto *widget = qobject_cast<QWidget *>(child); widget && !widget->isWindow())
-                last = widget;
+            auto *widget = qobject_cast<QWidget *>(child);
+            if (!widget || widget->isWindow())
+                continue;
+            if (last && last->objectName() == QStringLiteral("VideoWindow")
+                && qobject_cast<UOverlayLabel *>(widget)) {
+                QVERIFY(widget->isHidden());
+                above << widget->objectName();
+                continue;
+            }
+            last = widget;
         }
         QCOMPARE(last->objectName(), QStringLiteral("VideoWindow"));
+        QCOMPARE(above, QStringList({"KeyHelp", "Note", "ImportProgress"}));
         WindowParts parts(w);
         QVERIFY(parts.Complete());
         parts.Video->setGeometry(0, 0, w.width(), w.height());
