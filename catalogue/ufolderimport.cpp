@@ -74,8 +74,7 @@ void UFolderImport::Run(quint64 RunId, const QStringList &Paths, const QStringLi
         known.insert(UFolderSearch::IdentityOf(path));
     summary.Duplicates = UFolderSearch::DropKnown(found.Videos, known);
     summary.Total = found.Videos.size();
-    if (AfterSearch)
-        AfterSearch(found.Videos);
+    emit Searched(found.Videos);
 
     QList<VideoAndGpsfile> batch;
     QElapsedTimer sinceBatch;

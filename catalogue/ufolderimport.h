@@ -49,13 +49,13 @@ public:
     void Cancel();
     bool IsRunning() const;
 
-    // Called on the worker thread once the search is done, before any video
-    // is rated, with the videos about to be rated. Lets tests change the
-    // files in between.
-    std::function<void(const QStringList &Videos)> AfterSearch;
-
 signals:
     void Searching();
+    // The search is done: the videos about to be rated, in order. Sent from
+    // the import's own thread before any of them is rated, so a receiver
+    // connected directly sees the list while the files are still untouched;
+    // a queued receiver gets it later, on its own thread.
+    void Searched(const QStringList &Videos);
     // Done of Total videos rated; the catalogue has grown before this is sent.
     void Progress(qint64 Done, qint64 Total, int FirstNewIndex, int NewCount);
     void Finished(const UImportSummary &Summary);

@@ -19,11 +19,12 @@ const QStringList kEngineArguments = {
     QStringLiteral("dummy"),
     QStringLiteral("--ignore-config"),
     QStringLiteral("--plugin-path=./plugins"),
-    // A snapshot is confirmed by the window; the engine's thumbnail and its
-    // own text with the file's path would cover the picture for seconds.
-    QStringLiteral("--no-snapshot-preview"),
-    QStringLiteral("--no-osd"),
 };
+
+// A snapshot is confirmed by the window; the engine's thumbnail and its own
+// text with the file's path would cover the picture for seconds. (An option
+// of each recording: the engine's start arguments stay the four above.)
+const char *const NoSnapshotPreview = ":no-snapshot-preview";
 
 // The position slider counts thousandths of the length.
 constexpr float kPositionScale = 1000.0f;
@@ -184,12 +185,6 @@ void UVlcWrapper::ToggleFullScreen()
         libvlc_toggle_fullscreen(VlcPlayer);
 }
 
-void UVlcWrapper::SetTime(qint64 Milliseconds)
-{
-    if (VlcMedia && Engine())
-        libvlc_media_player_set_time(VlcPlayer, libvlc_time_t(qMax<qint64>(0, Milliseconds)));
-}
-
 void UVlcWrapper::SetIndex(int Index)
 {
     if (Index >= 0 && Index < PlayList.size())
@@ -218,6 +213,7 @@ int UVlcWrapper::PlayAtIndex()
     }
     if (WithoutVideo)
         libvlc_media_add_option(media, ":no-video");
+    libvlc_media_add_option(media, NoSnapshotPreview);
     libvlc_media_player_set_media(VlcPlayer, media);
     // The player now holds its own reference to the new media and has dropped the old one.
     if (VlcMedia)

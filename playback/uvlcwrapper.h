@@ -41,12 +41,8 @@ public:
     int GetVolume();
     void ToggleFullScreen();
     // Moves the playing or paused recording to Milliseconds from its start
-    // (negative: the start); it goes on playing or stays paused. Nothing
-    // while no recording was ever played.
-    void SetTime(qint64 Milliseconds);
-
-    // Moves playback to a time (ms) of the current recording; false when
-    // nothing plays or pauses.
+    // (negative: the start); it goes on playing or stays paused. False, and
+    // nothing, while no recording was ever played.
     bool SetTime(qint64 Milliseconds);
     // Playback speed, 1.0 the recorded one; the engine keeps it for the
     // recordings that follow.

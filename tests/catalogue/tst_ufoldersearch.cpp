@@ -290,10 +290,10 @@ private slots:
         const QString gone = card.File("DCIM/CLIP2.MOV");
         card.File("DCIM/CLIP3.MOV");
         ImportRun run;
-        run.Import.AfterSearch = [gone](const QStringList &videos) {
+        QObject::connect(&run.Import, &UFolderImport::Searched, &run.Import, [gone](const QStringList &videos) {
             QVERIFY(videos.contains(gone));
             QVERIFY(QFile::remove(gone));
-        };
+        }, Qt::DirectConnection);
         QVERIFY(run.Run({card.Path("DCIM")}));
         QCOMPARE(card.Relative(run.Announced), QStringList({"DCIM/CLIP1.MOV", "DCIM/CLIP3.MOV"}));
         QCOMPARE(run.Summary.Added, 2);
@@ -311,10 +311,10 @@ private slots:
         ImportRun run;
         QSemaphore searched;
         QSemaphore cancelled;
-        run.Import.AfterSearch = [&](const QStringList &) {
+        QObject::connect(&run.Import, &UFolderImport::Searched, &run.Import, [&](const QStringList &) {
             searched.release();
             cancelled.acquire();
-        };
+        }, Qt::DirectConnection);
         run.Import.Start({card.Path("DCIM")});
         run.Import.Start({card.Path("DCIM")}); // waits behind the first; dropped by the cancel
         QVERIFY(searched.tryAcquire(1, 30000));
@@ -362,7 +362,7 @@ private slots:
             card.File(QString("DCIM/CLIP%1.MOV").arg(i));
         auto *run = new ImportRun;
         QSemaphore searched;
-        run->Import.AfterSearch = [&](const QStringList &) { searched.release(); };
+        QObject::connect(&run->Import, &UFolderImport::Searched, &run->Import, [&](const QStringList &) { searched.release(); }, Qt::DirectConnection);
         run->Import.Start({card.Path("DCIM")});
         QVERIFY(searched.tryAcquire(1, 30000));
         delete run;

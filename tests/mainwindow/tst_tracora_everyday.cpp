@@ -272,10 +272,10 @@ private slots:
         const QStringList card = s.Fake(30);
         QSemaphore searched;
         QSemaphore go;
-        s.Import->AfterSearch = [&](const QStringList &) {
+        QObject::connect(s.Import, &UFolderImport::Searched, s.Import, [&](const QStringList &) {
             searched.release();
             go.acquire();
-        };
+        }, Qt::DirectConnection);
         s.Window.ImportPaths({s.Space.Root.filePath("card")});
         QVERIFY(QTest::qWaitFor([&] { return searched.tryAcquire(); }, 30000));
         QTest::keyClick(&s.Window, Qt::Key_Escape);
@@ -302,7 +302,7 @@ private slots:
         });
         watch.start(5);
         // Rated slowly, so that the progress shows between the ticks.
-        s.Import->AfterSearch = [](const QStringList &) { QThread::msleep(600); };
+        QObject::connect(s.Import, &UFolderImport::Searched, s.Import, [](const QStringList &) { QThread::msleep(600); }, Qt::DirectConnection);
         s.Window.ImportPaths({s.Space.Root.filePath("card")});
         QVERIFY(s.ImportDone());
         QVERIFY2(texts.contains("Searching for videos..."), qPrintable(texts.join(" | ")));
