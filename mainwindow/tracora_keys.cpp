@@ -4,6 +4,8 @@
 #include "tracora.h"
 #include "tracora_state.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTableWidget>
@@ -15,12 +17,27 @@
 #include "console/ulistpaging.h"
 #include "widgets/uoverlaylabel.h"
 
+namespace {
+
+// Whether the object is the window or a widget inside it (not inside a
+// dialog of its own), found before calling into the object at all: a web
+// view sends key events to items of its own while they are being torn down.
+bool IsWidgetOf(const QWidget *Window, const QObject *Object)
+{
+    if (Object == Window)
+        return true;
+    const QList<QWidget *> widgets = Window->findChildren<QWidget *>();
+    const auto found = std::find(widgets.cbegin(), widgets.cend(), Object);
+    return found != widgets.cend() && (*found)->window() == Window;
+}
+
+} // namespace
+
 bool Tracora::eventFilter(QObject *watched, QEvent *event)
 {
     // Key events reach the window's platform window first, then the widget
     // with the focus (or the window): the widget is where they are taken.
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()
-        && static_cast<QWidget *>(watched)->window() == this)
+    if (event->type() == QEvent::KeyPress && IsWidgetOf(this, watched))
         return HandleKey(static_cast<QKeyEvent *>(event));
     return QWidget::eventFilter(watched, event);
 }

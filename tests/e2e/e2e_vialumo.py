@@ -422,6 +422,28 @@ class Session:
                 break
         print("# table rows start at y %d" % self.table_row0, flush=True)
 
+    def wait_list_settled(self, dialog, what, quiet=1.0, limit=WAIT_S):
+        """Waits until the dialog's upper part (its folder list, not the file
+        name field with its blinking cursor) has stopped changing for `quiet`
+        seconds."""
+        geometry = dict(line.split("=", 1) for line in
+                        run(["xdotool", "getwindowgeometry", "--shell", dialog]).split())
+        region = "%dx%d+%d+%d" % (int(geometry["WIDTH"]), int(geometry["HEIGHT"]) * 7 // 10,
+                                  int(geometry["X"]), int(geometry["Y"]))
+        path = os.path.join(self.tmp, "settle.rgb")
+        last, since = None, time.monotonic()
+        end = time.monotonic() + limit
+        while time.monotonic() < end:
+            run([IMPORT_TOOL, "-window", "root", "-crop", region, "+repage", "-depth", "8", "rgb:" + path])
+            with open(path, "rb") as f:
+                picture = f.read()
+            if picture != last:
+                last, since = picture, time.monotonic()
+            elif time.monotonic() - since >= quiet:
+                return
+            time.sleep(0.2)
+        raise Abort("gave up waiting for " + what)
+
     def import_files(self, numbers):
         before = self.grab("before-import")
         self.click(IMPORT)
@@ -431,15 +453,18 @@ class Session:
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout.split()
             return found[-1] if found else None
 
-        wait_for("the Open Files dialog", dialog)
+        window = wait_for("the Open Files dialog", dialog)
         # The file name field has the focus: a folder and Enter moves the dialog there.
         time.sleep(0.5)
         run(["xdotool", "type", "--delay", "15", self.clip_dir])
         run(["xdotool", "key", "Return"])
-        time.sleep(1.0)
+        # The dialog lists the folder on a thread of its own and sorts the list
+        # as rows come in; names typed before that has settled end up selected
+        # in the list's order instead of the order typed.
+        self.wait_list_settled(window, "the dialog to list %s" % self.clip_dir)
         names = " ".join('"%s"' % self.clips[n].name for n in numbers)
         run(["xdotool", "type", "--delay", "15", names])
-        time.sleep(0.3)
+        self.wait_list_settled(window, "the dialog to select the typed names")
         self.shots += 1
         screen = "%dx%d+0+0" % tuple(int(v) for v in SCREEN.split("x")[:2])
         run([IMPORT_TOOL, "-window", "root", "-crop", screen, "+repage",
