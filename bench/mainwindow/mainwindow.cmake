@@ -34,3 +34,17 @@ target_link_libraries(bench_folderimport PRIVATE vialumo_ui Qt6::Test)
 if(TARGET vialumo_testdata)
   add_dependencies(bench_folderimport vialumo_testdata)
 endif()
+
+# Hundreds of short clips autoplayed on the real map page: memory, file
+# descriptors and threads after 20 recordings and after the last.
+add_executable(bench_longsession ${CMAKE_CURRENT_LIST_DIR}/bench_longsession.cpp)
+target_link_libraries(bench_longsession PRIVATE vialumo_warnings)
+target_include_directories(bench_longsession PRIVATE ${CMAKE_SOURCE_DIR}/bench/support ${CMAKE_SOURCE_DIR}/tests/support
+                           ${CMAKE_SOURCE_DIR}/tests/mainwindow)
+target_compile_definitions(bench_longsession PRIVATE VIALUMO_TESTDATA_DIR="${CMAKE_BINARY_DIR}/testdata"
+                           VIALUMO_DEPLOY_DIR="${VIALUMO_DEPLOY_DIR}")
+target_link_libraries(bench_longsession PRIVATE vialumo_ui Qt6::Test)
+add_dependencies(bench_longsession vialumo_deploy)
+if(TARGET vialumo_testdata)
+  add_dependencies(bench_longsession vialumo_testdata)
+endif()
