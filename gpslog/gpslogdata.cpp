@@ -2,6 +2,7 @@
 
 #include "gpslog/gpsnumbers.h"
 #include "gpslog/gpsreader.h"
+#include "gpslog/gpsseconds.h"
 #include "gpslog/recorderlogreader.h"
 
 #include <QDebug>
@@ -77,6 +78,17 @@ void GpsLogData::ReadGpsfile(QString GpsfilePath)
     const GpsReader *reader = GpsReader::ForFile(GpsfilePath);
     if (!reader || !reader->Read(GpsfilePath, Track))
         return;
+    Track.Squeeze();
+    qDebug() << ReadDoneTrace;
+}
+
+void GpsLogData::ReadGpsSource(const QString &SourcePath, const QString &VideoPath)
+{
+    const GpsSeconds::Result seconds = GpsSeconds::Read(SourcePath, VideoPath);
+    if (!seconds.Readable)
+        return;
+    for (const GpsFix &fix : seconds.Track.Fixes())
+        Track.Append(fix);
     Track.Squeeze();
     qDebug() << ReadDoneTrace;
 }
