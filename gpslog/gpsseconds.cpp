@@ -41,7 +41,7 @@ GpsSeconds::Result GpsSeconds::Place(const GpsFixList &Fixes, GpsReader::Timing 
 {
     Result result;
     result.Readable = true;
-    const qint64 limitMs = Span.DurationMs >= 0 ? std::min(Span.DurationMs, MaxSeconds * MillisecondsPerSecond)
+    const qint64 limitMs = Span.DurationMs > 0 ? std::min(Span.DurationMs, MaxSeconds * MillisecondsPerSecond)
         : Timing == GpsReader::Timing::UtcOnly  ? MaxOpenSeconds * MillisecondsPerSecond
                                                 : MaxSeconds * MillisecondsPerSecond;
     QList<Placed> placed;

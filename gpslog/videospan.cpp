@@ -35,9 +35,10 @@ QDateTime FromMovieSeconds(quint64 Seconds)
     return time;
 }
 
-qint64 DurationMs(quint64 Duration, quint32 Timescale)
+qint64 MillisecondsOf(quint64 Duration, quint32 Timescale)
 {
-    if (Timescale == 0)
+    // A recorder writes zero while it records and may never come back to it.
+    if (Timescale == 0 || Duration == 0)
         return -1;
     // In seconds first: a huge duration must not overflow on its way.
     const quint64 seconds = Duration / Timescale;
@@ -68,12 +69,12 @@ VideoSpan VideoSpan::FromMovieHeader(QIODevice &Device)
         span.Start = FromMovieSeconds(qFromBigEndian<quint64>(fields));
         const quint64 duration = qFromBigEndian<quint64>(fields + 20);
         if (duration != UnknownDuration64)
-            span.DurationMs = DurationMs(duration, qFromBigEndian<quint32>(fields + 16));
+            span.DurationMs = MillisecondsOf(duration, qFromBigEndian<quint32>(fields + 16));
     } else {
         span.Start = FromMovieSeconds(qFromBigEndian<quint32>(fields));
         const quint32 duration = qFromBigEndian<quint32>(fields + 12);
         if (duration != UnknownDuration32)
-            span.DurationMs = DurationMs(duration, qFromBigEndian<quint32>(fields + 8));
+            span.DurationMs = MillisecondsOf(duration, qFromBigEndian<quint32>(fields + 8));
     }
     return span;
 }
@@ -83,7 +84,7 @@ QDateTime VideoSpan::StartFromName(QStringView FileName)
     // Digits that run on before or after belong to another number.
     static const QRegularExpression pattern(QStringLiteral(
         "(?<!\\d)(\\d{4})_?(\\d{2})(\\d{2})[-_]?(\\d{2})(\\d{2})(\\d{2})(?!\\d)"));
-    QRegularExpressionMatchIterator matches = pattern.globalMatchView(FileName);
+    QRegularExpressionMatchIterator matches = pattern.globalMatch(FileName.toString());
     while (matches.hasNext()) {
         const QRegularExpressionMatch match = matches.next();
         const auto number = [&match](int Group) { return match.capturedView(Group).toInt(); };
