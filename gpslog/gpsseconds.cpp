@@ -41,9 +41,14 @@ GpsSeconds::Result GpsSeconds::Place(const GpsFixList &Fixes, GpsReader::Timing 
 {
     Result result;
     result.Readable = true;
-    const qint64 limitMs = Span.DurationMs > 0 ? std::min(Span.DurationMs, MaxSeconds * MillisecondsPerSecond)
-        : Timing == GpsReader::Timing::UtcOnly  ? MaxOpenSeconds * MillisecondsPerSecond
-                                                : MaxSeconds * MillisecondsPerSecond;
+    // A track known only by its UTC times may cover a whole day: only its
+    // part within the video counts. A source that carries its place in the
+    // video was written for it, even where the movie header (often cut or
+    // left unfinished) tells a shorter length.
+    const bool byUtc = Timing == GpsReader::Timing::UtcOnly;
+    const qint64 limitMs = byUtc && Span.DurationMs > 0 ? std::min(Span.DurationMs, MaxSeconds * MillisecondsPerSecond)
+        : byUtc                                          ? MaxOpenSeconds * MillisecondsPerSecond
+                                                         : MaxSeconds * MillisecondsPerSecond;
     QList<Placed> placed;
     for (qsizetype i = 0; i < Fixes.size(); ++i) {
         const GpsFix &fix = Fixes.at(i);
@@ -64,8 +69,10 @@ GpsSeconds::Result GpsSeconds::Place(const GpsFixList &Fixes, GpsReader::Timing 
                      [](const Placed &A, const Placed &B) { return A.OffsetMs < B.OffsetMs; });
 
     // A video of 60.4 s has a second 60; one of 60.0 s ends with second 59.
-    qint64 seconds = Span.DurationMs > 0 ? (Span.DurationMs + MillisecondsPerSecond - 1) / MillisecondsPerSecond
-                                         : placed.constLast().OffsetMs / MillisecondsPerSecond + 1;
+    const qint64 videoSeconds
+        = Span.DurationMs > 0 ? (Span.DurationMs + MillisecondsPerSecond - 1) / MillisecondsPerSecond : 0;
+    const qint64 sourceSeconds = placed.constLast().OffsetMs / MillisecondsPerSecond + 1;
+    qint64 seconds = byUtc && videoSeconds > 0 ? videoSeconds : std::max(videoSeconds, sourceSeconds);
     seconds = std::clamp<qint64>(seconds, 1, MaxSeconds);
 
     qsizetype next = 0;

@@ -33,9 +33,12 @@ public:
     };
 
     // Places Fixes by Timing: fix i at i seconds, each at its OffsetMs, or
-    // by its UTC time from Span's start. Only reports within the video
-    // count: from its start to its end where Span knows the duration, else
-    // to the last report (at most MaxOpenSeconds for UTC placing).
+    // by its UTC time from Span's start; nothing before the start counts.
+    // The track runs to the video's end where Span knows it, and further
+    // to the last report of a source that carries its own offsets. Placed
+    // by UTC, only reports within the video count: up to its end, or up to
+    // the last report but no more than MaxOpenSeconds for a video of
+    // unknown length.
     static Result Place(const GpsFixList &Fixes, GpsReader::Timing Timing, const VideoSpan &Span);
     // Reads the file at SourcePath with Reader and places its fixes.
     static Result Read(const GpsReader &Reader, const QString &SourcePath, const VideoSpan &Span);

@@ -121,8 +121,8 @@ private slots:
         QTest::newRow("starts late") << QList<qint64>{3000} << qint64(-1) << QList<int>{-1, -1, -1, 0};
         QTest::newRow("video longer than its GPS") << QList<qint64>{0, 1000} << qint64(4500)
                                                    << QList<int>{0, 1, 1, 1, -1};
-        QTest::newRow("reports after the video's end") << QList<qint64>{0, 1000, 9000} << qint64(2000)
-                                                        << QList<int>{0, 1};
+        QTest::newRow("reports after the header's end still count")
+            << QList<qint64>{0, 1000, 6000} << qint64(2000) << QList<int>{0, 1, 1, 1, -1, -1, 2};
         QTest::newRow("exact length has no extra second") << QList<qint64>{0, 1000, 2000} << qint64(3000)
                                                            << QList<int>{0, 1, 2};
         QTest::newRow("reports before the video") << QList<qint64>{-1000, 0} << qint64(-1) << QList<int>{1};
