@@ -5,6 +5,7 @@
 #include "gpslog/nmeafilereader.h"
 #include "gpslog/videogpsreader.h"
 #include "gpslog/videospan.h"
+#include "catalogue/videosuffixes.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -279,6 +280,18 @@ VideoAndGpsfile UVideoAndGpsfiles::RateVideo(const QString &VideoPath)
         FindOtherSource(entry);
     }
     return entry;
+}
+
+QString UVideoAndGpsfiles::GpsSourcePathFor(const QString &Path)
+{
+    const QString suffix = QFileInfo(Path).suffix();
+    for (const QLatin1String video : VideoSuffixes) {
+        if (suffix.compare(video, Qt::CaseInsensitive) == 0) {
+            const VideoAndGpsfile entry = RateVideo(Path);
+            return entry.GpsSource == GpsSourceKind::None ? Path : entry.GpsfilePath;
+        }
+    }
+    return Path;
 }
 
 void UVideoAndGpsfiles::AppendRated(const QList<VideoAndGpsfile> &Entries)

@@ -64,6 +64,10 @@ public:
     // as AddVideoAndGpsfiles makes them; its VideoName is empty when there is
     // no such file. Reads files only, so it may run on any thread.
     static VideoAndGpsfile RateVideo(const QString &VideoPath);
+    // The file whose GPS stands for Path: for a video (by its suffix) the
+    // source RateVideo finds, or the video itself where it finds none; any
+    // other file is its own source.
+    static QString GpsSourcePathFor(const QString &Path);
     // Appends entries made by RateVideo (those with a name), each announced
     // by VideoAdded in turn.
     void AppendRated(const QList<VideoAndGpsfile> &Entries);
