@@ -78,8 +78,8 @@ private slots:
         int times = 0;
         QString version;
         static const QRegularExpression sevenDecimals(QStringLiteral("^-?\\d+\\.\\d{7,}$"));
-        while (xml.readNextStartElement() || !xml.atEnd()) {
-            if (!xml.isStartElement())
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
             if (xml.name() == u"gpx")
                 version = xml.attributes().value(QStringLiteral("version")).toString();
