@@ -1,7 +1,6 @@
 #include "gpslogdata.h"
 
 #include "gpslog/gpsnumbers.h"
-#include "gpslog/gpsreader.h"
 #include "gpslog/gpsseconds.h"
 #include "gpslog/recorderlogreader.h"
 
@@ -73,10 +72,12 @@ void GpsLogData::ClearGpsData()
     Track.Clear();
 }
 
+// The recorder's log is read as such whatever its lines look like: a log
+// that happens to hold NMEA or XML text must not change how it plays.
 void GpsLogData::ReadGpsfile(QString GpsfilePath)
 {
-    const GpsReader *reader = GpsReader::ForFile(GpsfilePath);
-    if (!reader || !reader->Read(GpsfilePath, Track))
+    static const RecorderLogReader reader;
+    if (!reader.Read(GpsfilePath, Track))
         return;
     Track.Squeeze();
     qDebug() << ReadDoneTrace;

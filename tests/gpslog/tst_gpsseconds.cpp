@@ -3,6 +3,7 @@
 // the video's start and length as the file tells them; the reader chosen for
 // a file and the GPX written from each kind.
 
+#include "gpslog/gpslogdata.h"
 #include "gpslog/gpsreader.h"
 #include "gpslog/gpsseconds.h"
 #include "gpslog/gpxexport.h"
@@ -347,6 +348,22 @@ private slots:
         const GpsReader *chosen = GpsReader::ForFile(Write(name, content));
         QVERIFY(chosen);
         QCOMPARE(QByteArray(typeid(*chosen).name()), reader);
+    }
+
+    // The recorder's log plays as it always did, whatever else its lines
+    // look like; only a file handed over without a kind is judged by them.
+    void recorderLogReadAsSuchWhateverItHolds()
+    {
+        const QString path = Write(QStringLiteral("gps0003.log"),
+                                   "A,301119,120156,5211.4350,N,02047.3690,E,10.0;\n"
+                                   "$GPRMC,120156.000,A,5211.4350,N,02047.3690,E,10.0,45.0,301119,,,A*6B\n"
+                                   "<gpx>\n");
+        GpsLogData log;
+        log.ReadGpsfile(path);
+        QCOMPARE(log.GetGpsDataCount(), 3);
+        QVERIFY(log.GetGpsDataAt(0).DataAvailable);
+        QVERIFY(!log.GetGpsDataAt(1).DataAvailable);
+        QVERIFY(GpsReader::ForFile(path) != nullptr);
     }
 
     void gpxExportOfEveryKind_data()
