@@ -159,10 +159,18 @@ bool TakeSource(VideoAndGpsfile &Entry, GpsSourceKind Kind, const QString &Path,
 void FindOtherSource(VideoAndGpsfile &Entry)
 {
     const QString &video = Entry.VideoPath;
-    const VideoSpan span = VideoSpan::Of(video);
-    if (TakeSource(Entry, GpsSourceKind::InsideVideo, video, GpsSeconds::Read(VideoGpsReader(), video, span),
-                   QStringLiteral("GPS inside the video: ")))
-        return;
+    // The video is opened once for its length and its GPS.
+    QFile file(video);
+    VideoGpsReader::OpenVideo(file);
+    const VideoSpan span = VideoSpan::Of(video, file);
+    if (file.isOpen()) {
+        const EmbeddedGps::Result inside = VideoGpsReader::ReadVideo(file);
+        file.close();
+        if (TakeSource(Entry, GpsSourceKind::InsideVideo, video,
+                       GpsSeconds::Place(inside.Fixes, GpsReader::Timing::VideoOffset, span),
+                       QStringLiteral("GPS inside the video: ")))
+            return;
+    }
     const QFileInfo info(video);
     const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
     const auto trySide = [&](QLatin1String Suffix, const GpsReader &Reader, GpsSourceKind Kind, QLatin1String Word) {

@@ -38,10 +38,15 @@ bool VideoGpsReader::Accepts(const QString &Path, QByteArrayView Head) const
     return false;
 }
 
+bool VideoGpsReader::OpenVideo(QFile &File)
+{
+    return QFileInfo(File.fileName()).isFile() && File.open(QIODevice::ReadOnly);
+}
+
 bool VideoGpsReader::Read(const QString &Path, GpsTrack &Track) const
 {
     QFile file(Path);
-    if (!OpenRegularFile(file))
+    if (!OpenVideo(file))
         return false;
     const EmbeddedGps::Result gps = EmbeddedGps::Read(file, NmeaFixes);
     for (const GpsFix &fix : gps.Fixes)
@@ -52,7 +57,12 @@ bool VideoGpsReader::Read(const QString &Path, GpsTrack &Track) const
 EmbeddedGps::Result VideoGpsReader::ReadVideo(const QString &Path)
 {
     QFile file(Path);
-    if (!OpenRegularFile(file))
+    if (!OpenVideo(file))
         return {};
     return EmbeddedGps::Read(file, NmeaFixes);
+}
+
+EmbeddedGps::Result VideoGpsReader::ReadVideo(QIODevice &Device)
+{
+    return EmbeddedGps::Read(Device, NmeaFixes);
 }

@@ -16,9 +16,12 @@ public:
     // True for any readable file; a video without GPS adds nothing.
     bool Read(const QString &Path, GpsTrack &Track) const override;
 
-    // The GPS of the video at Path, the BlackVue layout's text read by the
-    // NMEA reader.
+    // The GPS of the video at Path, or on an open device, the BlackVue
+    // layout's text read by the NMEA reader.
     static EmbeddedGps::Result ReadVideo(const QString &Path);
+    static EmbeddedGps::Result ReadVideo(QIODevice &Device);
+    // Opens the video (a regular file only) for reading.
+    static bool OpenVideo(QFile &File);
 };
 
 #endif // VIDEOGPSREADER_H

@@ -98,11 +98,18 @@ QDateTime VideoSpan::StartFromName(QStringView FileName)
 
 VideoSpan VideoSpan::Of(const QString &VideoPath)
 {
-    const QFileInfo info(VideoPath);
-    VideoSpan span;
     QFile file(VideoPath);
-    if (info.isFile() && file.open(QIODevice::ReadOnly))
-        span = FromMovieHeader(file);
+    if (QFileInfo(VideoPath).isFile())
+        file.open(QIODevice::ReadOnly);
+    return Of(VideoPath, file);
+}
+
+VideoSpan VideoSpan::Of(const QString &VideoPath, QIODevice &Device)
+{
+    VideoSpan span;
+    if (Device.isOpen())
+        span = FromMovieHeader(Device);
+    const QFileInfo info(VideoPath);
     if (!span.Start.isValid())
         span.Start = StartFromName(info.fileName());
     if (!span.Start.isValid() && info.isFile())

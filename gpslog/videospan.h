@@ -20,6 +20,9 @@ struct VideoSpan
     // MP4/QuickTime file), else a date and time in the file name, else the
     // file's modification time; the duration is the movie header's.
     static VideoSpan Of(const QString &VideoPath);
+    // The same, with the video already open on Device (not read when it is
+    // closed).
+    static VideoSpan Of(const QString &VideoPath, QIODevice &Device);
     // The movie header's creation time and duration; either stays unknown
     // where the header is missing, zero or not believable.
     static VideoSpan FromMovieHeader(QIODevice &Device);
