@@ -40,8 +40,17 @@ bool WantsGpxExport(int argc, char **argv)
     return false;
 }
 
+// Standard error carries one line, and only when the export fails: the
+// catalogue's traces of where it looked have no place there.
+void DropTraces(QtMsgType Type, const QMessageLogContext &, const QString &Message)
+{
+    if (Type != QtDebugMsg && Type != QtInfoMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(Message));
+}
+
 int ExportGpx(int argc, char **argv)
 {
+    qInstallMessageHandler(DropTraces);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(VIALUMO_VERSION));
     QCommandLineParser parser;

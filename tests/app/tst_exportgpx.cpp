@@ -71,7 +71,7 @@ private slots:
         QFETCH(bool, timed);
         const Run run = Vialumo({QStringLiteral("--export-gpx"), file});
         QCOMPARE(run.ExitCode, 0);
-        QVERIFY(run.Err.isEmpty() || !run.Err.contains("vialumo:"));
+        QVERIFY2(run.Err.isEmpty(), run.Err.constData());
 
         QXmlStreamReader xml(run.Out);
         int trkpts = 0;
@@ -131,7 +131,8 @@ private slots:
         const Run run = Vialumo({QStringLiteral("--export-gpx"), file});
         QCOMPARE(run.ExitCode, 2);
         QVERIFY(run.Out.isEmpty());
-        QCOMPARE(run.Err.count("vialumo:"), 1);
+        QCOMPARE(run.Err.count('\n'), 1);
+        QVERIFY(run.Err.startsWith("vialumo: "));
         QVERIFY(run.Err.endsWith('\n'));
     }
 
