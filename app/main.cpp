@@ -62,10 +62,10 @@ int ExportGpx(int argc, char **argv)
 
     const QDir startDir(qEnvironmentVariable("VIALUMO_START_DIR", QDir::currentPath()));
     const QString file = QDir::cleanPath(startDir.absoluteFilePath(parser.value(exportGpx)));
+    const QString source = UVideoAndGpsfiles::GpsSourcePathFor(file);
     QFile out;
-    QString error;
-    if (!out.open(stdout, QIODevice::WriteOnly)
-        || !GpxExport::Write(UVideoAndGpsfiles::GpsSourcePathFor(file), out, &error)) {
+    QString error = QStringLiteral("%1: holds no GPS").arg(file);
+    if (source.isEmpty() || !out.open(stdout, QIODevice::WriteOnly) || !GpxExport::Write(source, out, &error)) {
         std::fprintf(stderr, "vialumo: %s\n", qPrintable(error.simplified()));
         return ExportFailed;
     }

@@ -295,8 +295,12 @@ QString UVideoAndGpsfiles::GpsSourcePathFor(const QString &Path)
     const QString suffix = QFileInfo(Path).suffix();
     for (const QLatin1String video : VideoSuffixes) {
         if (suffix.compare(video, Qt::CaseInsensitive) == 0) {
+            if (!IsRegularFile(Path))
+                return Path;
+            // A video without a source holds no GPS: it is not handed to
+            // the readers, the last of which would read any file as a log.
             const VideoAndGpsfile entry = RateVideo(Path);
-            return entry.GpsSource == GpsSourceKind::None ? Path : entry.GpsfilePath;
+            return entry.GpsSource == GpsSourceKind::None ? QString() : entry.GpsfilePath;
         }
     }
     return Path;

@@ -65,8 +65,8 @@ public:
     // no such file. Reads files only, so it may run on any thread.
     static VideoAndGpsfile RateVideo(const QString &VideoPath);
     // The file whose GPS stands for Path: for a video (by its suffix) the
-    // source RateVideo finds, or the video itself where it finds none; any
-    // other file is its own source.
+    // source RateVideo finds, empty where it finds none; a missing video and
+    // any other file are their own source.
     static QString GpsSourcePathFor(const QString &Path);
     // Appends entries made by RateVideo (those with a name), each announced
     // by VideoAdded in turn.

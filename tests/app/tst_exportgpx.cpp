@@ -124,10 +124,17 @@ private slots:
         QTest::newRow("one byte") << DataPath(QStringLiteral("mp4-gps-box/NO20191130-123556-000155.MP4"));
         QTest::newRow("a folder") << Dir.path();
         QTest::newRow("text without GPS") << DataPath(QStringLiteral("../../README.md"));
+        QTest::newRow("video without GPS, not an MP4") << Dir.filePath(QStringLiteral("CLIP0002.ts"));
     }
     void failures()
     {
         QFETCH(QString, file);
+        if (file.endsWith(QLatin1String(".ts"))) {
+            // Lines that a log reader would take for fixes at 0,0.
+            QFile ts(file);
+            QVERIFY(ts.open(QIODevice::WriteOnly));
+            ts.write(QByteArray("A,,,,,,,;\n").repeated(100));
+        }
         const Run run = Vialumo({QStringLiteral("--export-gpx"), file});
         QCOMPARE(run.ExitCode, 2);
         QVERIFY(run.Out.isEmpty());
