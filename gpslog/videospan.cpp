@@ -81,9 +81,9 @@ VideoSpan VideoSpan::FromMovieHeader(QIODevice &Device)
 
 QDateTime VideoSpan::StartFromName(QStringView FileName)
 {
-    // Digits that run on before or after belong to another number. Made
-    // here, not shared: the import rates videos on several threads.
-    const QRegularExpression pattern(QStringLiteral(
+    // Digits that run on before or after belong to another number. One
+    // per thread: the import rates videos on several threads.
+    thread_local const QRegularExpression pattern(QStringLiteral(
         "(?<!\\d)(\\d{4})_?(\\d{2})(\\d{2})[-_]?(\\d{2})(\\d{2})(\\d{2})(?!\\d)"));
     QRegularExpressionMatchIterator matches = pattern.globalMatch(FileName.toString());
     while (matches.hasNext()) {
