@@ -1,14 +1,76 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
 #include <QSplashScreen>
 #include <QTimer>
 
+#include "catalogue/uvideoandgpsfiles.h"
+#include "gpslog/gpxexport.h"
 #include "mainwindow/tracora.h"
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
+
+constexpr int ExportFailed = 2;
+constexpr const char ExportGpxArgument[] = "--export-gpx";
+
+QCommandLineOption ExportGpxOption()
+{
+    return QCommandLineOption(QStringLiteral("export-gpx"),
+                              QStringLiteral("Write FILE's GPS track (a video or a GPS file) to standard output as "
+                                             "GPX 1.1, without opening a window."),
+                              QStringLiteral("FILE"));
+}
+
+// Decided before any application object exists: the export must run
+// without a display, a web engine or a video engine.
+bool WantsGpxExport(int argc, char **argv)
+{
+    const size_t length = std::strlen(ExportGpxArgument);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], ExportGpxArgument, length) == 0
+            && (argv[i][length] == '\0' || argv[i][length] == '='))
+            return true;
+    }
+    return false;
+}
+
+// Standard error carries one line, and only when the export fails: the
+// catalogue's traces of where it looked have no place there.
+void DropTraces(QtMsgType Type, const QMessageLogContext &, const QString &Message)
+{
+    if (Type != QtDebugMsg && Type != QtInfoMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(Message));
+}
+
+int ExportGpx(int argc, char **argv)
+{
+    qInstallMessageHandler(DropTraces);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VIALUMO_VERSION));
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption exportGpx = ExportGpxOption();
+    parser.addOption(exportGpx);
+    parser.process(app);
+
+    const QDir startDir(qEnvironmentVariable("VIALUMO_START_DIR", QDir::currentPath()));
+    const QString file = QDir::cleanPath(startDir.absoluteFilePath(parser.value(exportGpx)));
+    const QString source = UVideoAndGpsfiles::GpsSourcePathFor(file);
+    QFile out;
+    QString error = QStringLiteral("%1: holds no GPS").arg(file);
+    if (source.isEmpty() || !out.open(stdout, QIODevice::WriteOnly) || !GpxExport::Write(source, out, &error)) {
+        std::fprintf(stderr, "vialumo: %s\n", qPrintable(error.simplified()));
+        return ExportFailed;
+    }
+    return 0;
+}
 
 // The files and folders named on the command line (`vialumo PATH...`, and the
 // menu entry's %F for "Open with"), relative ones taken from the folder the
@@ -38,11 +100,18 @@ void ImportPathArguments(Tracora &Window, const QCommandLineParser &Parser)
 
 int main(int argc, char **argv)
 {
+    if (WantsGpxExport(argc, argv))
+        return ExportGpx(argc, argv);
+
     Tracora::PrepareApplication();
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(VIALUMO_VERSION));
 
     QCommandLineParser parser;
     parser.addHelpOption();
+    parser.addVersionOption();
+    // Named here so that --help tells of it; it never reaches this point.
+    parser.addOption(ExportGpxOption());
     AddPathArguments(parser);
     parser.process(app);
 

@@ -1,5 +1,12 @@
 #include "uvideoandgpsfiles.h"
 
+#include "gpslog/gpsseconds.h"
+#include "gpslog/gpxfilereader.h"
+#include "gpslog/nmeafilereader.h"
+#include "gpslog/videogpsreader.h"
+#include "gpslog/videospan.h"
+#include "catalogue/videosuffixes.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -29,6 +36,11 @@ constexpr int KeyLength = 4;
 constexpr const char *GpsFolder = "gps";
 constexpr const char *GpsfilePrefix = "gps";
 constexpr const char *GpsfileSuffix = ".log";
+
+// Side files beside the video, in the order they are looked for.
+constexpr QLatin1String NmeaSideSuffixes[] = {QLatin1String(".NMEA"), QLatin1String(".nmea"),
+                                              QLatin1String(".gps"), QLatin1String(".GPS")};
+constexpr QLatin1String GpxSideSuffixes[] = {QLatin1String(".gpx"), QLatin1String(".GPX")};
 
 constexpr const char *DateFormat = "yyyy-MM-dd";
 constexpr const char *TimeFormat = "hh:mm";
@@ -116,6 +128,68 @@ int RateGpsfile(const QString &GpsfilePath)
     return GpsfileUnavailable;
 }
 
+// The rating of a track of one fix a second: the same share as for a log.
+int RateSeconds(const GpsSeconds::Result &Seconds)
+{
+    const qsizetype seconds = Seconds.Track.Size();
+    if (seconds > 0 && double(Seconds.ValidSeconds()) / double(seconds) > AvailableShare)
+        return GpsfileAvailable;
+    return GpsfileUnavailable;
+}
+
+QString FixesText(const GpsSeconds::Result &Seconds)
+{
+    return QStringLiteral("%1 fixes in %2 s").arg(Seconds.PlacedFixes).arg(Seconds.Track.Size());
+}
+
+// Takes the source for Entry when it holds any fix.
+bool TakeSource(VideoAndGpsfile &Entry, GpsSourceKind Kind, const QString &Path,
+                const GpsSeconds::Result &Seconds, const QString &Text)
+{
+    if (!Seconds.Readable || Seconds.SourceFixes == 0)
+        return false;
+    Entry.GpsSource = Kind;
+    Entry.GpsfilePath = Path;
+    Entry.GpsfileStatus = RateSeconds(Seconds);
+    Entry.GpsSourceText = Text + FixesText(Seconds);
+    return true;
+}
+
+// Without a recorder's log: the GPS inside the video, else a side file.
+void FindOtherSource(VideoAndGpsfile &Entry)
+{
+    const QString &video = Entry.VideoPath;
+    // The video is opened once for its length and its GPS.
+    QFile file(video);
+    VideoGpsReader::OpenVideo(file);
+    const VideoSpan span = VideoSpan::Of(video, file);
+    if (file.isOpen()) {
+        const EmbeddedGps::Result inside = VideoGpsReader::ReadVideo(file);
+        file.close();
+        if (TakeSource(Entry, GpsSourceKind::InsideVideo, video,
+                       GpsSeconds::Place(inside.Fixes, GpsReader::Timing::VideoOffset, span),
+                       QStringLiteral("GPS inside the video: ")))
+            return;
+    }
+    const QFileInfo info(video);
+    const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+    const auto trySide = [&](QLatin1String Suffix, const GpsReader &Reader, GpsSourceKind Kind, QLatin1String Word) {
+        const QString path = base + Suffix;
+        if (!IsRegularFile(path))
+            return false;
+        const QString text = Word + QFileInfo(path).fileName() + QStringLiteral(": ");
+        return TakeSource(Entry, Kind, path, GpsSeconds::Read(Reader, path, span), text);
+    };
+    for (const QLatin1String suffix : NmeaSideSuffixes) {
+        if (trySide(suffix, NmeaFileReader(), GpsSourceKind::NmeaFile, QLatin1String("NMEA file ")))
+            return;
+    }
+    for (const QLatin1String suffix : GpxSideSuffixes) {
+        if (trySide(suffix, GpxFileReader(), GpsSourceKind::GpxFile, QLatin1String("GPX track ")))
+            return;
+    }
+}
+
 QDateTime CreationTime(const QFileInfo &Info)
 {
     const QDateTime born = Info.birthTime();
@@ -180,6 +254,20 @@ QString UVideoAndGpsfiles::GetVideoPath(int Index) const
     return VideoAndGpsfileList.at(Index).VideoPath;
 }
 
+GpsSourceKind UVideoAndGpsfiles::GetGpsSourceKind(int Index) const
+{
+    if (Index < 0 || Index >= VideoAndGpsfileList.size())
+        return GpsSourceKind::None;
+    return VideoAndGpsfileList.at(Index).GpsSource;
+}
+
+QString UVideoAndGpsfiles::GetGpsSourceText(int Index) const
+{
+    if (Index < 0 || Index >= VideoAndGpsfileList.size())
+        return QString();
+    return VideoAndGpsfileList.at(Index).GpsSourceText;
+}
+
 VideoAndGpsfile UVideoAndGpsfiles::RateVideo(const QString &VideoPath)
 {
     const QFileInfo info(VideoPath);
@@ -193,7 +281,29 @@ VideoAndGpsfile UVideoAndGpsfiles::RateVideo(const QString &VideoPath)
     }
     entry.GpsfilePath = GpsfilePathFor(VideoPath);
     entry.GpsfileStatus = entry.GpsfilePath.isEmpty() ? GpsfileNotExist : RateGpsfile(entry.GpsfilePath);
+    if (entry.GpsfileStatus != GpsfileNotExist) {
+        entry.GpsSource = GpsSourceKind::RecorderLog;
+        entry.GpsSourceText = QStringLiteral("GPS log ") + QFileInfo(entry.GpsfilePath).fileName();
+    } else if (info.isFile()) {
+        FindOtherSource(entry);
+    }
     return entry;
+}
+
+QString UVideoAndGpsfiles::GpsSourcePathFor(const QString &Path)
+{
+    const QString suffix = QFileInfo(Path).suffix();
+    for (const QLatin1String video : VideoSuffixes) {
+        if (suffix.compare(video, Qt::CaseInsensitive) == 0) {
+            if (!IsRegularFile(Path))
+                return Path;
+            // A video without a source holds no GPS: it is not handed to
+            // the readers, the last of which would read any file as a log.
+            const VideoAndGpsfile entry = RateVideo(Path);
+            return entry.GpsSource == GpsSourceKind::None ? QString() : entry.GpsfilePath;
+        }
+    }
+    return Path;
 }
 
 void UVideoAndGpsfiles::AppendRated(const QList<VideoAndGpsfile> &Entries)

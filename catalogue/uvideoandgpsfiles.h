@@ -11,7 +11,22 @@ inline constexpr QLatin1String GpsfileAvailableWord("Available");
 inline constexpr QLatin1String GpsfileUnavailableWord("Unavailable");
 inline constexpr QLatin1String GpsfileNotExistWord("Not Exist");
 
+// Where a recording's GPS comes from, in the order the catalogue looks.
+enum class GpsSourceKind
+{
+    None,
+    // The recorder's own log at its fixed place (GpsfilePath).
+    RecorderLog,
+    // GPS stored inside the video (GpsfilePath is the video).
+    InsideVideo,
+    // A side file with the video's base name (GpsfilePath).
+    NmeaFile,
+    GpxFile,
+};
+
 // One imported recording: the video and where its GPS log is expected.
+// Without a log, GpsfilePath names whatever source was found instead; with
+// none at all it stays the place where the log would be.
 struct VideoAndGpsfile
 {
     QString VideoPath;
@@ -20,6 +35,9 @@ struct VideoAndGpsfile
     QString VideoCreateTime;
     QString GpsfilePath;
     int GpsfileStatus = 0;
+    GpsSourceKind GpsSource = GpsSourceKind::None;
+    // What the GPS File cell's tooltip says of the source.
+    QString GpsSourceText;
 };
 
 // The ordered list of imported recordings. An entry's index is the
@@ -37,11 +55,19 @@ public:
     QString GetGpsfilePath(int Index) const;
     QString GetGpsfileStatus(int Index) const;
     QString GetVideoPath(int Index) const;
+    GpsSourceKind GetGpsSourceKind(int Index) const;
+    // The source and its fixes in words ("GPS inside the video: 61 fixes in
+    // 61 s", "GPS log gps0001.log"); empty without a source.
+    QString GetGpsSourceText(int Index) const;
 
     // An entry for the video at VideoPath with its GPS log found and rated,
     // as AddVideoAndGpsfiles makes them; its VideoName is empty when there is
     // no such file. Reads files only, so it may run on any thread.
     static VideoAndGpsfile RateVideo(const QString &VideoPath);
+    // The file whose GPS stands for Path: for a video (by its suffix) the
+    // source RateVideo finds, empty where it finds none; a missing video and
+    // any other file are their own source.
+    static QString GpsSourcePathFor(const QString &Path);
     // Appends entries made by RateVideo (those with a name), each announced
     // by VideoAdded in turn.
     void AppendRated(const QList<VideoAndGpsfile> &Entries);

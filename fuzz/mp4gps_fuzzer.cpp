@@ -1,6 +1,7 @@
 // Fuzz target for the GPS stored inside videos: the input as a whole file
 // through the box walker, every track's sample table and every layout's
-// reader, and as one GPMF sample, one 70mai box payload and one Novatek
+// reader (then placed one fix a video second by the movie header's length),
+// and as one GPMF sample, one 70mai box payload and one Novatek
 // block. A valid fix off the globe or without a finite speed, a sample
 // outside the file, samples that together outgrow it, or text beyond its
 // bound stops the run.
@@ -10,10 +11,12 @@
 #include "gpslog/embeddedgps.h"
 #include "gpslog/gpmfgps.h"
 #include "gpslog/gpsposition.h"
+#include "gpslog/gpsseconds.h"
 #include "gpslog/mp4boxes.h"
 #include "gpslog/mp4sampletable.h"
 #include "gpslog/novatekgps.h"
 #include "gpslog/seventymaigps.h"
+#include "gpslog/videospan.h"
 
 #include <QBuffer>
 
@@ -91,6 +94,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
     Check(result.Fixes);
     if ((result.Source == EmbeddedGps::Layout::None) != (EmbeddedGps::ValidFixCount(result.Fixes) == 0))
         Finding("fixes without a layout, or a layout without a fix");
+
+    // The movie header's length, and the fixes placed one a second by it.
+    const VideoSpan span = VideoSpan::FromMovieHeader(buffer);
+    if (span.DurationMs < -1 || span.DurationMs > GpsSeconds::MaxSeconds * 1000)
+        Finding("movie length beyond a day");
+    const GpsSeconds::Result seconds = GpsSeconds::Place(result.Fixes, GpsReader::Timing::VideoOffset, span);
+    if (seconds.Track.Size() > GpsSeconds::MaxSeconds || seconds.PlacedFixes > seconds.SourceFixes)
+        Finding("per-second track beyond its bound");
+    Check(seconds.Track.Fixes());
 
     Check(GpmfGps::Decode(bytes, 0, 1000));
     Check(SeventyMaiGps::Decode(bytes));

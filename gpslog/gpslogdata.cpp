@@ -1,7 +1,7 @@
 #include "gpslogdata.h"
 
 #include "gpslog/gpsnumbers.h"
-#include "gpslog/gpsreader.h"
+#include "gpslog/gpsseconds.h"
 #include "gpslog/recorderlogreader.h"
 
 #include <QDebug>
@@ -72,11 +72,24 @@ void GpsLogData::ClearGpsData()
     Track.Clear();
 }
 
+// The recorder's log is read as such whatever its lines look like: a log
+// that happens to hold NMEA or XML text must not change how it plays.
 void GpsLogData::ReadGpsfile(QString GpsfilePath)
 {
-    const GpsReader *reader = GpsReader::ForFile(GpsfilePath);
-    if (!reader || !reader->Read(GpsfilePath, Track))
+    static const RecorderLogReader reader;
+    if (!reader.Read(GpsfilePath, Track))
         return;
+    Track.Squeeze();
+    qDebug() << ReadDoneTrace;
+}
+
+void GpsLogData::ReadGpsSource(const QString &SourcePath, const QString &VideoPath)
+{
+    const GpsSeconds::Result seconds = GpsSeconds::Read(SourcePath, VideoPath);
+    if (!seconds.Readable)
+        return;
+    for (const GpsFix &fix : seconds.Track.Fixes())
+        Track.Append(fix);
     Track.Squeeze();
     qDebug() << ReadDoneTrace;
 }

@@ -31,6 +31,11 @@ public:
 
     void ClearGpsData();
     void ReadGpsfile(QString GpsfilePath);
+    // Reads a source other than the recorder's log (a video holding GPS, an
+    // NMEA or GPX side file) into one fix per second of the video at
+    // VideoPath. A source that is gone or unreadable leaves the track as
+    // ReadGpsfile leaves it for a missing log.
+    void ReadGpsSource(const QString &SourcePath, const QString &VideoPath);
     GpsRecord GetGpsDataAt(int Second) const;
     GpsRecord GetFirstAvailableGpsData() const;
 

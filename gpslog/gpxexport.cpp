@@ -1,5 +1,6 @@
 #include "gpxexport.h"
 
+#include "gpslog/gpsposition.h"
 #include "gpslog/gpsreader.h"
 #include "gpslog/gpstrack.h"
 #include "gpslog/gpxwriter.h"
@@ -20,7 +21,11 @@ bool GpxExport::Write(const QString &FilePath, QIODevice &Out, QString *Error)
     GpsTrack track;
     if (!reader || !reader->Read(FilePath, track))
         return fail(QStringLiteral("%1: cannot be read").arg(FilePath));
-    const GpsFixList &fixes = track.Fixes();
+    // The recorder's log marks a line with a fix by its first letter alone;
+    // a line that says so over empty or zero fields is no position to export.
+    GpsFixList fixes = track.Fixes();
+    for (GpsFix &fix : fixes)
+        fix.Valid = fix.Valid && GpsPosition::IsPlausible(fix.Latitude, fix.Longitude);
     if (std::none_of(fixes.begin(), fixes.end(), [](const GpsFix &fix) { return fix.Valid; }))
         return fail(QStringLiteral("%1: holds no GPS fix").arg(FilePath));
     if (!GpxWriter::Write(fixes, Out))

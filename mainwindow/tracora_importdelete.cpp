@@ -11,7 +11,7 @@
 void Tracora::OpenFiles()
 {
     const QStringList paths = QFileDialog::getOpenFileNames(this, tr("Open Files"), QString(),
-                                                            tr("Video Files (*.MOV)"));
+                                                            tr("Video Files (*.MOV *.mov *.MP4 *.mp4 *.TS *.ts *.AVI *.avi *.MKV *.mkv)"));
     VideoFiles->AddVideoAndGpsfiles(paths);
     ListTableUpdate();
 }

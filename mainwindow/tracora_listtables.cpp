@@ -21,6 +21,7 @@ void FillRow(QTableWidget *table, int row, const UVideoAndGpsfiles *files, int i
     table->item(row, 1)->setText(files->GetVideoDate(index));
     table->item(row, 2)->setText(files->GetVideoTime(index));
     table->item(row, 3)->setText(files->GetGpsfileStatus(index));
+    table->item(row, 3)->setToolTip(files->GetGpsSourceText(index));
 }
 
 void FillTable(QTableWidget *table, UListTable side, int page, const UVideoAndGpsfiles *files)
@@ -44,6 +45,8 @@ void Tracora::ListTableUpdate()
             VideoListRight->item(row, column)->setText(QString());
         VideoListLeft->item(row, 0)->setToolTip(QString());
         VideoListRight->item(row, 0)->setToolTip(QString());
+        VideoListLeft->item(row, 3)->setToolTip(QString());
+        VideoListRight->item(row, 3)->setToolTip(QString());
     }
 
     FillTable(VideoListLeft, UListTable::Left, Status->CurrentPage, VideoFiles);

@@ -54,7 +54,12 @@ void Tracora::ApplyMapStep(const UMapStep &Step)
         NotConnectedTimer->stop();
     if (Step.ReadTrack) {
         GpsLog->ClearGpsData();
-        GpsLog->ReadGpsfile(VideoFiles->GetGpsfilePath(Step.TrackIndex));
+        const GpsSourceKind source = VideoFiles->GetGpsSourceKind(Step.TrackIndex);
+        if (source == GpsSourceKind::RecorderLog || source == GpsSourceKind::None)
+            GpsLog->ReadGpsfile(VideoFiles->GetGpsfilePath(Step.TrackIndex));
+        else
+            GpsLog->ReadGpsSource(VideoFiles->GetGpsfilePath(Step.TrackIndex),
+                                  VideoFiles->GetVideoPath(Step.TrackIndex));
         ShowRoute();
     }
     if (Step.Play)

@@ -6,3 +6,8 @@ vialumo_add_qtest(NAME tst_uvideoandgpsfiles
 vialumo_add_qtest(NAME tst_ufoldersearch
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ufoldersearch.cpp
   LIBS vialumo_core)
+# The GPS source chain of a recording without the recorder's log, on
+# generated videos and side files in a QTemporaryDir.
+vialumo_add_qtest(NAME tst_gpssourcechain
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_gpssourcechain.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
+  LIBS vialumo_core)

@@ -31,3 +31,16 @@ if(Python3_Interpreter_FOUND AND VIALUMO_XVFB AND VIALUMO_XDOTOOL AND EXISTS /us
             --output ${CMAKE_BINARY_DIR}/e2e-output)
   set_tests_properties(e2e_everyday PROPERTIES LABELS "e2e" TIMEOUT 600 RUN_SERIAL TRUE)
 endif()
+# The real GoPro recording (GPS in its GPMF track) played in the built program:
+# the map page's calls at the recording's own positions, the position text and
+# the speedometer.
+if(Python3_Interpreter_FOUND AND VIALUMO_XVFB AND VIALUMO_XDOTOOL AND EXISTS /usr/bin/import)
+  add_test(NAME e2e_gopro
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/e2e_gopro.py
+            --program $<TARGET_FILE:vialumo>
+            --images ${VIALUMO_DEPLOY_DIR}/images
+            --alsa-config ${VIALUMO_TESTDATA_DIR}/alsa-null.conf
+            --gopro ${CMAKE_SOURCE_DIR}/tests/data/gopro/max-heromode.mp4
+            --output ${CMAKE_BINARY_DIR}/e2e-output)
+  set_tests_properties(e2e_gopro PROPERTIES LABELS "e2e" TIMEOUT 600 RUN_SERIAL TRUE)
+endif()

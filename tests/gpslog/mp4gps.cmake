@@ -21,3 +21,8 @@ add_custom_command(OUTPUT ${VIALUMO_GPS_VIDEOS}
   COMMAND makegpsvideos ${VIALUMO_TESTDATA_DIR}/clip3s.MOV 3 ${VIALUMO_TESTDATA_DIR}
   DEPENDS makegpsvideos ${VIALUMO_TESTDATA_DIR}/clip3s.MOV VERBATIM)
 add_custom_target(vialumo_gpsvideos ALL DEPENDS ${VIALUMO_GPS_VIDEOS})
+# Any source made into one fix per video second, the video's start and
+# length, the reader chosen for a file and the GPX written from each kind.
+vialumo_add_qtest(NAME tst_gpsseconds
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_gpsseconds.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
+  LIBS vialumo_core)

@@ -10,7 +10,7 @@ vialumo_add_qtest(NAME tst_tracora_list
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_list.cpp
   LIBS vialumo_ui XCB)
 vialumo_add_qtest(NAME tst_tracora_display
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_display.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_display.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
   LIBS vialumo_ui XCB)
 # On a platform without OpenGL (no X server at all).
 vialumo_add_qtest(NAME tst_tracora_offscreen

@@ -9,6 +9,7 @@
 
 #include "gpslog/gpslogdata.h"
 #include "mapfixture.h"
+#include "mp4gpswriter.h"
 #include "screenfaces.h"
 #include "windowparts.h"
 
@@ -170,6 +171,54 @@ private slots:
             QCOMPARE(s.Page->Calls.at(2), QStringLiteral("SetLocation(22.4,113.4)"));
         if (northSouth == "S")
             QVERIFY(s.Page->Calls.at(1).startsWith("setposition(-22."));
+    }
+
+    // A recorder that keeps its GPS inside the MP4 (70mai): no log anywhere,
+    // yet the row is rated from the video, and playing it shows its fixes.
+    void gpsInsideTheVideoPlaysLikeALog()
+    {
+        PlaySession s;
+        QVERIFY(s.Exposed);
+        QFile clip(Clip);
+        QVERIFY(clip.open(QIODevice::ReadOnly));
+        const GpsFixList drive = Mp4GpsWriter::Drive(3, -33.8688, 151.2093);
+        const QByteArray withGps = Mp4GpsWriter::WithSeventyMaiGps(clip.readAll(), drive);
+        QVERIFY(!withGps.isEmpty());
+        QDir(s.Space.Root.path()).mkpath(QStringLiteral("card/DCIM/100MEDIA"));
+        const QString video = s.Space.Root.filePath(QStringLiteral("card/DCIM/100MEDIA/NO20191130-120156-000121.MP4"));
+        QFile out(video);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(withGps);
+        out.close();
+
+        s.Parts.AddRecordings({video});
+        QCOMPARE(s.Parts.Files->GetGpsfileStatus(0), QStringLiteral("Available"));
+        QCOMPARE(s.Parts.Left->item(0, 3)->text(), QStringLiteral("Available"));
+        QCOMPARE(s.Parts.Left->item(0, 3)->toolTip(), QStringLiteral("GPS inside the video: 3 fixes in 3 s"));
+
+        QVERIFY(s.Play(0));
+        s.Parts.UpdateTimer->stop();
+        QVERIFY(QTest::qWaitFor([&] { return s.Parts.Wrapper->GetTime() >= 1000; }, 10000));
+        GpsLogData track;
+        track.ReadGpsSource(s.Parts.Files->GetGpsfilePath(0), video);
+        QCOMPARE(track.GetGpsDataCount(), 3);
+
+        s.Page->Calls.clear();
+        QVERIFY(s.Watch.RunOneTick());
+        QStringList positions;
+        for (qint64 time : {s.Watch.Before, s.Watch.After})
+            positions << PositionText(track.GetGpsDataAt(int(time / 1000)));
+        const QString position = s.Parts.Position->text();
+        QVERIFY2(positions.contains(position), qPrintable(position));
+        QVERIFY(position.contains(QStringLiteral("S:33.8")));
+        QVERIFY(position.contains(QStringLiteral("E:151.2")));
+        const GpsRecord shown = track.GetGpsDataAt(int((positions.indexOf(position) == 0 ? s.Watch.Before
+                                                                                         : s.Watch.After) / 1000));
+        QCOMPARE(s.Parts.Speed->CarSpeed(), shown.Velocity);
+        QVERIFY(shown.Velocity > 59.0);
+        QVERIFY(QTest::qWaitFor([&] { return s.Page->Calls.size() >= 2; }, 10000));
+        QCOMPARE(s.Page->Calls.at(0), PageCall("setstart", track.GetFirstAvailableGpsData()));
+        QVERIFY(s.Page->Calls.at(1).startsWith(QStringLiteral("setposition(-33.8")));
     }
 
     void stoppedTickResetsTheDisplays()

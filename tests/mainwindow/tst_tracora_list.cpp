@@ -309,7 +309,7 @@ private slots:
         answer(false);
         QTest::mouseClick(parts.Import, Qt::LeftButton);
         QCOMPARE(caption, QStringLiteral("Open Files"));
-        QCOMPARE(filters, QStringList({"Video Files (*.MOV)"}));
+        QCOMPARE(filters, QStringList({"Video Files (*.MOV *.mov *.MP4 *.mp4 *.TS *.ts *.AVI *.avi *.MKV *.mkv)"}));
         QCOMPARE(parts.Files->GetVideoCount(), 0);
 
         answer(true);

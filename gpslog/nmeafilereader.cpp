@@ -1,0 +1,99 @@
+#include "nmeafilereader.h"
+
+#include "gpslog/gpstrack.h"
+#include "gpslog/nmeareader.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr QLatin1String Suffixes[] = {QLatin1String("nmea"), QLatin1String("gps")};
+constexpr qint64 MillisecondsPerSecond = 1000;
+// "$" + talker (two letters) + sentence type.
+constexpr qsizetype TalkerAt = 1;
+constexpr qsizetype TypeAt = 3;
+constexpr qsizetype AddressLength = 6;
+
+bool HasSuffix(const QString &Path)
+{
+    const QString suffix = QFileInfo(Path).suffix();
+    for (const QLatin1String known : Suffixes) {
+        if (suffix.compare(known, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool IsUpperLetter(char C)
+{
+    return C >= 'A' && C <= 'Z';
+}
+
+// Places the reports on the video's time line (see the class comment).
+void PlaceReports(GpsFixList &Fixes)
+{
+    const GpsFix *firstDated = nullptr;
+    for (const GpsFix &fix : Fixes) {
+        if (fix.Utc.isValid()) {
+            firstDated = &fix;
+            break;
+        }
+    }
+    const bool stamped = !Fixes.isEmpty() && Fixes.constFirst().OffsetMs >= 0;
+    const QDateTime origin = firstDated ? firstDated->Utc : QDateTime();
+    // Reports before the first dated one (and any without a time in a dated
+    // log) keep their place one second apart from the report before.
+    qint64 previous = -MillisecondsPerSecond;
+    for (GpsFix &fix : Fixes) {
+        qint64 offset;
+        if (origin.isValid() && fix.Utc.isValid())
+            offset = origin.msecsTo(fix.Utc);
+        else if (!origin.isValid() && stamped && fix.OffsetMs >= 0)
+            offset = fix.OffsetMs;
+        else
+            offset = previous + MillisecondsPerSecond;
+        fix.OffsetMs = offset;
+        previous = offset;
+    }
+    // The dated reports count from the first one in the file, not from the
+    // first dated one.
+    if (origin.isValid() && !Fixes.isEmpty() && Fixes.constFirst().OffsetMs != 0) {
+        const qint64 shift = Fixes.constFirst().OffsetMs;
+        for (GpsFix &fix : Fixes)
+            fix.OffsetMs -= shift;
+    }
+}
+
+} // namespace
+
+bool NmeaFileReader::LooksLikeNmea(QByteArrayView Head)
+{
+    for (qsizetype at = Head.indexOf('$'); at >= 0 && at + AddressLength < Head.size();
+         at = Head.indexOf('$', at + 1)) {
+        const QByteArrayView type = Head.sliced(at + TypeAt, 3);
+        if (IsUpperLetter(Head[at + TalkerAt]) && IsUpperLetter(Head[at + TalkerAt + 1])
+            && (type == "RMC" || type == "GGA") && Head[at + AddressLength] == ',')
+            return true;
+    }
+    return false;
+}
+
+bool NmeaFileReader::Accepts(const QString &Path, QByteArrayView Head) const
+{
+    return HasSuffix(Path) || LooksLikeNmea(Head);
+}
+
+bool NmeaFileReader::Read(const QString &Path, GpsTrack &Track) const
+{
+    QFile file(Path);
+    if (!OpenRegularFile(file))
+        return false;
+    NmeaLog log = NmeaReader::Read(file);
+    if (log.ReadError && log.Fixes.isEmpty())
+        return false;
+    PlaceReports(log.Fixes);
+    for (const GpsFix &fix : std::as_const(log.Fixes))
+        Track.Append(fix);
+    return true;
+}
