@@ -27,17 +27,35 @@ QCommandLineOption ExportGpxOption()
                               QStringLiteral("FILE"));
 }
 
-// Decided before any application object exists: the export must run
-// without a display, a web engine or a video engine.
-bool WantsGpxExport(int argc, char **argv)
+// Decided before any application object exists: the export, the help and
+// the version run without a display, a web engine or a video engine.
+bool WantsNoWindow(int argc, char **argv)
 {
     const size_t length = std::strlen(ExportGpxArgument);
     for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], ExportGpxArgument, length) == 0
-            && (argv[i][length] == '\0' || argv[i][length] == '='))
+        const char *argument = argv[i];
+        if (std::strcmp(argument, "--") == 0)
+            break;
+        if (std::strncmp(argument, ExportGpxArgument, length) == 0
+            && (argument[length] == '\0' || argument[length] == '='))
             return true;
+        for (const char *option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argument, option) == 0)
+                return true;
+        }
     }
     return false;
+}
+
+// Everything the command line takes, in both ways of running.
+void AddOptions(QCommandLineParser &Parser)
+{
+    Parser.addHelpOption();
+    Parser.addVersionOption();
+    Parser.addOption(ExportGpxOption());
+    Parser.addPositionalArgument(QStringLiteral("paths"),
+                                 QStringLiteral("Video files or folders to import (folders are searched)."),
+                                 QStringLiteral("[PATH...]"));
 }
 
 // Standard error carries one line, and only when the export fails: the
@@ -48,17 +66,19 @@ void DropTraces(QtMsgType Type, const QMessageLogContext &, const QString &Messa
         std::fprintf(stderr, "%s\n", qPrintable(Message));
 }
 
+// The export, or the help or version text.
 int ExportGpx(int argc, char **argv)
 {
     qInstallMessageHandler(DropTraces);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(VIALUMO_VERSION));
     QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption exportGpx = ExportGpxOption();
-    parser.addOption(exportGpx);
+    AddOptions(parser);
+    // --help and --version end the program here.
     parser.process(app);
+    const QCommandLineOption exportGpx = ExportGpxOption();
+    if (!parser.isSet(exportGpx))
+        parser.showHelp(ExportFailed);
 
     const QDir startDir(qEnvironmentVariable("VIALUMO_START_DIR", QDir::currentPath()));
     const QString file = QDir::cleanPath(startDir.absoluteFilePath(parser.value(exportGpx)));
@@ -76,13 +96,6 @@ int ExportGpx(int argc, char **argv)
 // menu entry's %F for "Open with"), relative ones taken from the folder the
 // user started in: the launcher changes into the program's own folder and
 // names the one it came from in VIALUMO_START_DIR.
-void AddPathArguments(QCommandLineParser &Parser)
-{
-    Parser.addPositionalArgument(QStringLiteral("paths"),
-                                 QStringLiteral("Video files or folders to import (folders are searched)."),
-                                 QStringLiteral("[PATH...]"));
-}
-
 void ImportPathArguments(Tracora &Window, const QCommandLineParser &Parser)
 {
     const QDir startDir(qEnvironmentVariable("VIALUMO_START_DIR", QDir::currentPath()));
@@ -100,7 +113,7 @@ void ImportPathArguments(Tracora &Window, const QCommandLineParser &Parser)
 
 int main(int argc, char **argv)
 {
-    if (WantsGpxExport(argc, argv))
+    if (WantsNoWindow(argc, argv))
         return ExportGpx(argc, argv);
 
     Tracora::PrepareApplication();
@@ -108,11 +121,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(VIALUMO_VERSION));
 
     QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addVersionOption();
-    // Named here so that --help tells of it; it never reaches this point.
-    parser.addOption(ExportGpxOption());
-    AddPathArguments(parser);
+    AddOptions(parser);
     parser.process(app);
 
     QPixmap *splashPixmap = new QPixmap(QStringLiteral(":/images/Splash.png"));

@@ -143,12 +143,24 @@ private slots:
         QVERIFY(run.Err.endsWith('\n'));
     }
 
+    // With or without an export, and with no display to open a window on.
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::newRow("alone") << QStringList();
+        QTest::newRow("with an export") << QStringList{QStringLiteral("--export-gpx"), QStringLiteral("x")};
+        QTest::newRow("with paths") << QStringList{QStringLiteral("clip.MOV")};
+    }
     void helpAndVersion()
     {
-        const Run help = Vialumo({QStringLiteral("--export-gpx"), QStringLiteral("x"), QStringLiteral("--help")});
-        QCOMPARE(help.ExitCode, 0);
-        QVERIFY(help.Out.contains("--export-gpx <FILE>"));
-        const Run version = Vialumo({QStringLiteral("--export-gpx"), QStringLiteral("x"), QStringLiteral("--version")});
+        QFETCH(QStringList, before);
+        for (const QString &option : {QStringLiteral("--help"), QStringLiteral("-h")}) {
+            const Run help = Vialumo(before + QStringList{option});
+            QCOMPARE(help.ExitCode, 0);
+            QVERIFY(help.Out.contains("--export-gpx <FILE>"));
+            QVERIFY(help.Out.contains("[PATH...]"));
+        }
+        const Run version = Vialumo(before + QStringList{QStringLiteral("--version")});
         QCOMPARE(version.ExitCode, 0);
         QVERIFY(version.Out.contains(VIALUMO_VERSION));
     }
