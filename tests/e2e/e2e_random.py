@@ -50,6 +50,7 @@ import e2e_vialumo as base  # noqa: E402  (the helpers of the first end-to-end t
 SCREEN_W, SCREEN_H = 1280, 1024
 PAGE_SIZE, TABLE_ROWS = 10, 5
 ROW_HEIGHT = 20
+NAME_WIDTH = 74
 CLIPS = 12
 CLIP_SECONDS = 3
 
@@ -241,6 +242,12 @@ class Model:
             self.window_full = False
         return []
 
+    def __str__(self):
+        modes = [name for name in ("video_full", "window_full", "help") if getattr(self, name)]
+        return "page %d, playing %d, current %s, %d recordings%s" % (
+            self.page + 1, self.playing, "%s %d" % self.selection if self.selection else "none",
+            len(self.catalogue), (", " + " ".join(modes)) if modes else "")
+
     def rows(self):
         """The clip numbers of the shown page's rows, left table then right (None: empty)."""
         start = self.page * PAGE_SIZE
@@ -391,6 +398,7 @@ class Session:
         self.base_colour = None
         self.mark = 0
         self.paths_seen = 0
+        self.verbose = False
 
     # --- start and stop
 
@@ -536,8 +544,10 @@ class Session:
         self.base_colour = dominant(grab.region(self.row_rect("left", 0)))
 
     def row_rect(self, table, row):
-        x, _, w, _ = self.places[table]
-        return (x + 3, self.row_top(table, row) + 3, w - 8, ROW_HEIGHT - 6)
+        """The inside of a row's first cell (the file name, whose last digits
+        tell the clips apart), clear of the grid lines."""
+        x = self.places[table][0]
+        return (x + 3, self.row_top(table, row) + 3, NAME_WIDTH, ROW_HEIGHT - 6)
 
     def read_rows(self, grab):
         """For each shown row, left table then right: (text mask or None, highlighted)."""
@@ -555,36 +565,47 @@ class Session:
         if mask is None:
             return None
         best = min(self.signatures, key=lambda n: mask_distance(mask, self.signatures[n]))
+        # Far from every clip's name: something else is written there.
+        if mask_distance(mask, self.signatures[best]) > sum(self.signatures[best]) // 3:
+            return "?"
         return best
 
     # --- answers
 
-    def answers(self):
+    def answers(self, video_full):
         """The window is there and its event loop follows the pointer: the
         import button shows its hover face under it and loses it after."""
         if self.app.poll() is not None:
             raise Failure("the program exited with status %s" % self.app.returncode)
         if self.find_window() is None:
             raise Failure("the window is gone")
-        if self.model.video_full:
+        if video_full:
             return
         self.read_geometry()
         rect = self.places["import"]
         inside = (rect[0] + 4, rect[1] + 4, rect[2] - 8, rect[3] - 8)
+        # From a neighbouring button: whatever the window last knew of the
+        # pointer (a modal dialog keeps moves from it), it sees it leave one
+        # button and enter the other.
+        away = self.at(centre(self.places["page_previous"]))
+        base.run(["xdotool", "mousemove", "--sync", away[0], away[1], "sleep", "0.2"])
         idle = self.grab().region(inside)
         x, y = self.at(centre(rect))
         base.run(["xdotool", "mousemove", "--sync", x, y])
         end = time.monotonic() + ANSWER_S
         while self.grab().region(inside) == idle:
             if time.monotonic() > end:
+                self.save_grab("no-answer")
                 self.rest()
                 raise Failure("the window does not answer: no hover face within %d s" % ANSWER_S)
             time.sleep(0.1)
-        self.rest()
+        base.run(["xdotool", "mousemove", "--sync", away[0], away[1]])
         while self.grab().region(inside) != idle:
             if time.monotonic() > end:
+                self.rest()
                 raise Failure("the window does not answer: the hover face stays")
             time.sleep(0.1)
+        self.rest()
 
     # --- the import dialog
 
@@ -667,6 +688,7 @@ class Session:
         for page in range(2):
             self.model.page = page
             shot = base.wait_for("page %d of the list" % (page + 1), self.settled_grab)
+            self.save_grab("page%d" % (page + 1))
             for clip, (mask, _) in zip(self.model.rows(), self.read_rows(shot)):
                 if clip is not None and mask is not None:
                     self.signatures[clip] = mask
@@ -690,8 +712,9 @@ class Session:
         numbers = sorted(self.signatures)
         for a in numbers:
             for b in numbers:
-                if a < b and mask_distance(self.signatures[a], self.signatures[b]) < 20:
-                    raise base.Abort("the rows of clips %d and %d look alike" % (a, b))
+                if a < b and mask_distance(self.signatures[a], self.signatures[b]) < 8:
+                    raise base.Abort("the rows of clips %d and %d look alike (%d pixels differ)"
+                                     % (a, b, mask_distance(self.signatures[a], self.signatures[b])))
 
     # --- one action
 
@@ -754,27 +777,33 @@ class Session:
         meanwhile may have moved autoplay on, before or after the action."""
         if before is None:
             before = copy.deepcopy(self.model)
-        self.answers()
+        # The display mode does not depend on what autoplay did meanwhile.
+        mode = copy.deepcopy(before)
+        if action is not None:
+            effect(mode, action)
+        self.answers(mode.video_full)
         end = time.monotonic() + CHECK_S
         while True:
             segments, seen = self.new_segments()
             explained = self.explain(before, action, after, segments)
-            if isinstance(explained, Model):
-                if explained.video_full:
-                    self.commit(explained, seen)
+            if isinstance(explained, list):
+                if explained[0].video_full:
+                    self.commit(explained[0], seen)
                     return
                 self.read_geometry()
                 shot = self.grab()
-                problem = self.compare(explained, shot)
-                # No page loaded while the grab was taken: the grab belongs to this explanation.
-                if problem is None and len(self.new_segments()[0]) == len(segments):
-                    self.commit(explained, seen)
+                problems = [self.compare(model, shot) for model in explained]
+                problem = problems[0]
+                # No page loaded while the grab was taken: the grab belongs to these explanations.
+                if None in problems and len(self.new_segments()[0]) == len(segments):
+                    self.commit(explained[problems.index(None)], seen)
                     return
             else:
                 problem = explained
             if time.monotonic() > end:
                 self.save_grab("failure")
-                raise Failure(problem or "the screen changed under every grab")
+                raise Failure("%s (model before the action: %s)" % (problem or "the screen changed under every grab",
+                                                                     before))
             time.sleep(POLL_S)
             if self.app.poll() is not None:
                 raise Failure("the program exited with status %s" % self.app.returncode)
@@ -794,12 +823,15 @@ class Session:
     def commit(self, model, seen):
         self.model = model
         self.mark = seen
+        if self.verbose:
+            print("#       %s" % model, flush=True)
 
     def explain(self, before, action, after, segments):
-        """A model that explains the pages loaded since the last check: the
+        """The models that explain the pages loaded since the last check: the
         action's own choice with autoplay steps before and after it. A string
         says why none does."""
         loaded = [self.identity(name, calls) for name, calls in segments]
+        found = []
         for autoplays_before in range(len(loaded) + 1):
             model = copy.deepcopy(before)
             chosen = []
@@ -820,7 +852,9 @@ class Session:
             if not possible or len(chosen) != len(loaded):
                 continue
             if all(self.matches(model.catalogue, index, identity) for index, identity in zip(chosen, loaded)):
-                return model
+                found.append(model)
+        if found:
+            return found
         shown = ", ".join("%s%s" % (name, " " + str(fix) if fix else "") for name, fix in loaded)
         return "the pages loaded since the last check (%s) are not the recordings the model plays" % (
             shown or "none")
@@ -939,6 +973,7 @@ class Runner:
     def play(self, actions, name, verbose):
         """Runs the actions in a fresh program; returns None or (failed action number, message)."""
         session = Session(self, name)
+        session.verbose = verbose
         done = 0
         try:
             session.set_up()
