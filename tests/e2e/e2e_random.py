@@ -80,7 +80,7 @@ def make_actions(seed, count):
     rng = random.Random(seed)
     kinds = [("click_row", 14), ("double_row", 10), ("button", 20), ("key", 22), ("slider_click", 5),
              ("slider_drag", 4), ("import", 4), ("import_cancel", 2), ("import_key", 1),
-             ("double_video", 2), ("double_title", 1)]
+             ("double_video", 2), ("double_title", 1), ("minimise", 1)]
     total = sum(w for _, w in kinds)
     actions = []
     for _ in range(count):
@@ -263,7 +263,7 @@ def effect(model, action):
         # The video surface covers the window: the pointer reaches nothing else.
         if kind in ("double_row", "double_video", "double_title"):
             return model.toggle_video_full()
-        if kind in ("click_row", "button", "slider_click", "slider_drag", "import", "import_cancel"):
+        if kind in ("click_row", "button", "slider_click", "slider_drag", "import", "import_cancel", "minimise"):
             return []
     if kind == "click_row":
         return model.click_row(action[1], action[2])
@@ -335,6 +335,7 @@ def layout(width, height):
         "page_next": (c + 45, height - 40, 35, 35),
         "import": (c - 115, height - 40, 35, 35),
         "delete": (c + 125, height - 40, 35, 35),
+        "minimise": (width - 65, 0, 20, 20),
         "window_full": (width - 45, 0, 20, 20),
         "close": (width - 25, 0, 20, 20),
         "title": (width // 2 - 100, 10, 200, 30),
@@ -584,28 +585,32 @@ class Session:
         self.read_geometry()
         rect = self.places["import"]
         inside = (rect[0] + 4, rect[1] + 4, rect[2] - 8, rect[3] - 8)
-        # From a neighbouring button: whatever the window last knew of the
-        # pointer (a modal dialog keeps moves from it), it sees it leave one
-        # button and enter the other.
-        away = self.at(centre(self.places["page_previous"]))
-        base.run(["xdotool", "mousemove", "--sync", away[0], away[1], "sleep", "0.2"])
-        idle = self.grab().region(inside)
-        x, y = self.at(centre(rect))
-        base.run(["xdotool", "mousemove", "--sync", x, y])
+        # The pointer goes back and forth between a neighbouring button and
+        # the import button until the import button's face follows it. Qt may
+        # still hold an old idea of where the pointer was (a modal dialog keeps
+        # moves from it, a window that changes size moves its buttons under a
+        # pointer at rest), so the first move need not change anything.
+        places = [self.at(centre(self.places["page_previous"])), self.at(centre(rect))]
+        base.run(["xdotool", "mousemove", "--sync", places[0][0], places[0][1], "sleep", "0.2"])
+        face = self.grab().region(inside)
         end = time.monotonic() + ANSWER_S
-        while self.grab().region(inside) == idle:
+        moves = 0
+        while True:
+            moves += 1
+            x, y = places[moves % 2]
+            base.run(["xdotool", "mousemove", "--sync", x, y])
+            turn = time.monotonic() + 2.0
+            while time.monotonic() < turn:
+                now = self.grab().region(inside)
+                if now != face:
+                    self.rest()
+                    return
+                time.sleep(0.1)
             if time.monotonic() > end:
                 self.save_grab("no-answer")
                 self.rest()
-                raise Failure("the window does not answer: no hover face within %d s" % ANSWER_S)
-            time.sleep(0.1)
-        base.run(["xdotool", "mousemove", "--sync", away[0], away[1]])
-        while self.grab().region(inside) != idle:
-            if time.monotonic() > end:
-                self.rest()
-                raise Failure("the window does not answer: the hover face stays")
-            time.sleep(0.1)
-        self.rest()
+                raise Failure("the window does not answer: the import button's face did not follow the pointer "
+                              "in %d moves over %d s" % (moves, ANSWER_S))
 
     # --- the import dialog
 
@@ -742,13 +747,18 @@ class Session:
             self.import_dialog(action[1], open_with_key=kind == "import_key")
         elif kind == "import_cancel":
             self.import_dialog([], cancel=True)
+        elif kind == "minimise":
+            # The window goes to the window manager's icons; activating it brings it back.
+            self.click(centre(self.places["minimise"]))
+            time.sleep(0.5)
+            base.run(["xdotool", "windowactivate", "--sync", self.window])
         elif kind == "video_click":
             # Video full screen: the pointer meets the video surface wherever it goes.
             self.click((self.size[0] // 2, self.size[1] // 2), repeat=2 if action[0].startswith("double") else 1)
 
     def model_kind(self, action):
         if self.model.video_full and action[0] in ("click_row", "double_row", "double_video", "double_title",
-                                                   "button", "slider_click", "slider_drag"):
+                                                   "button", "slider_click", "slider_drag", "minimise"):
             return "video_click"
         if self.model.video_full and action[0] in ("import", "import_cancel"):
             return "none"
