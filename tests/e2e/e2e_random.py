@@ -259,6 +259,13 @@ def effect(model, action):
     catalogue indexes chosen to play. None: the action is the import's,
     whose result the program prints."""
     kind = action[0]
+    pointer = ("click_row", "double_row", "double_video", "double_title", "button", "slider_click",
+               "slider_drag", "import", "import_cancel", "minimise")
+    if model.help and (kind == "double_video" or (model.video_full and kind in pointer)):
+        # The key help lies over the middle of the video: a click there takes
+        # it away, and that is all the click does.
+        model.help = False
+        return []
     if model.video_full:
         # The video surface covers the window: the pointer reaches nothing else.
         if kind in ("double_row", "double_video", "double_title"):
@@ -758,10 +765,9 @@ class Session:
 
     def model_kind(self, action):
         if self.model.video_full and action[0] in ("click_row", "double_row", "double_video", "double_title",
-                                                   "button", "slider_click", "slider_drag", "minimise"):
+                                                   "button", "slider_click", "slider_drag", "minimise",
+                                                   "import", "import_cancel"):
             return "video_click"
-        if self.model.video_full and action[0] in ("import", "import_cancel"):
-            return "none"
         return action[0]
 
     def step(self, action):
