@@ -254,6 +254,24 @@ class Model:
         return [self.catalogue[i] if i < len(self.catalogue) else None for i in range(start, start + PAGE_SIZE)]
 
 
+def effects(model, action):
+    """The models the action may leave, each with the recordings it chose:
+    usually one. A double-click on the key help over the video takes the help
+    away with its first press; the second press meets the help again or,
+    once the help has gone, the video, whose double-click switches video full
+    screen: which one depends on how fast the window takes the help away."""
+    kind = action[0]
+    doubles = ("double_video",) if not model.video_full else ("double_row", "double_video", "double_title")
+    variants = []
+    first = copy.deepcopy(model)
+    variants.append((first, effect(first, action)))
+    if model.help and kind in doubles:
+        second = copy.deepcopy(model)
+        second.help = False
+        variants.append((second, second.toggle_video_full()))
+    return variants
+
+
 def effect(model, action):
     """Applies an action to the model as the program would; returns the
     catalogue indexes chosen to play. None: the action is the import's,
@@ -580,13 +598,17 @@ class Session:
 
     # --- answers
 
+    def alive(self):
+        if self.app.poll() is not None:
+            raise Failure("the program exited with status %s" % self.app.returncode)
+
     def answers(self, video_full):
         """The window is there and its event loop follows the pointer: the
         import button shows its hover face under it and loses it after."""
-        if self.app.poll() is not None:
-            raise Failure("the program exited with status %s" % self.app.returncode)
-        if self.find_window() is None:
-            raise Failure("the window is gone")
+        self.alive()
+        # The window may be between two states (a dialog closing, full screen
+        # coming or going): it is gone only if it does not come back.
+        base.wait_for("the window to show", self.find_window, ANSWER_S)
         if video_full:
             return
         self.read_geometry()
@@ -788,24 +810,18 @@ class Session:
     # --- checks
 
     def check_state(self, before, action=None, after=None):
-        """The program lives and answers, the list agrees with the model, and
-        the playing recording's row is highlighted. Recordings that ended
-        meanwhile may have moved autoplay on, before or after the action."""
+        """The list agrees with the model and the playing recording's row is
+        highlighted (recordings that ended meanwhile may have moved autoplay
+        on, before or after the action); then the program shows it lives and
+        answers."""
         if before is None:
             before = copy.deepcopy(self.model)
-        # The display mode does not depend on what autoplay did meanwhile.
-        mode = copy.deepcopy(before)
-        if action is not None:
-            effect(mode, action)
-        self.answers(mode.video_full)
         end = time.monotonic() + CHECK_S
         while True:
+            self.alive()
             segments, seen = self.new_segments()
             explained = self.explain(before, action, after, segments)
             if isinstance(explained, list):
-                if explained[0].video_full:
-                    self.commit(explained[0], seen)
-                    return
                 self.read_geometry()
                 shot = self.grab()
                 problems = [self.compare(model, shot) for model in explained]
@@ -813,6 +829,7 @@ class Session:
                 # No page loaded while the grab was taken: the grab belongs to these explanations.
                 if None in problems and len(self.new_segments()[0]) == len(segments):
                     self.commit(explained[problems.index(None)], seen)
+                    self.answers(self.model.video_full)
                     return
             else:
                 problem = explained
@@ -821,8 +838,6 @@ class Session:
                 raise Failure("%s (model before the action: %s)" % (problem or "the screen changed under every grab",
                                                                      before))
             time.sleep(POLL_S)
-            if self.app.poll() is not None:
-                raise Failure("the program exited with status %s" % self.app.returncode)
 
     def new_segments(self):
         """The pages loaded since the last check, each with the calls it
@@ -861,24 +876,31 @@ class Session:
             if not possible:
                 break
             if after is not None:
-                model = self.merge_import(model, before, after)
+                outcomes = [(self.merge_import(model, before, after), [])]
             elif action is not None:
-                chosen += [(model.catalogue[i], "action") for i in effect(model, action)]
-            while True:
-                if self.loads_match(chosen, loaded):
-                    if not any(same.__dict__ == model.__dict__ for same in found):
-                        found.append(copy.deepcopy(model))
-                if len(chosen) >= len(loaded) + 1:
-                    break
-                step = model.autoplay()
-                if not step:
-                    break
-                chosen += [(model.catalogue[i], "auto") for i in step]
+                outcomes = effects(model, action)
+            else:
+                outcomes = [(model, [])]
+            for model, picked in outcomes:
+                self.follow(model, chosen + [(model.catalogue[i], "action") for i in picked], loaded, found)
         if found:
             return found
         shown = ", ".join("%s%s" % (name, " " + str(fix) if fix else "") for name, fix in loaded)
         return "the pages loaded since the last check (%s) are not the recordings the model plays" % (
             shown or "none")
+
+    def follow(self, model, chosen, loaded, found):
+        """Adds to found the model after each number of autoplay steps that explains the pages loaded."""
+        while True:
+            if self.loads_match(chosen, loaded):
+                if not any(same.__dict__ == model.__dict__ for same in found):
+                    found.append(copy.deepcopy(model))
+            if len(chosen) >= len(loaded) + 1:
+                break
+            step = model.autoplay()
+            if not step:
+                break
+            chosen = chosen + [(model.catalogue[i], "auto") for i in step]
 
     def loads_match(self, chosen, loaded):
         """The pages loaded are the chosen recordings', each in turn; only an
@@ -911,7 +933,20 @@ class Session:
         first = clip.fixes[0]
         return base.close_to(start[0], first[1]) and base.close_to(start[1], first[2])
 
+    def list_visible(self, shot):
+        """The left table's header shows (light, all along): video full screen hides it."""
+        x, y, w, _ = self.places["left"]
+        if y + 3 >= shot.height:
+            return False
+        return all(sum(shot.pixel(x + w * i // 6, y + 2)) > 3 * 200 for i in range(1, 6))
+
     def compare(self, model, shot):
+        if model.video_full:
+            if self.size != (SCREEN_W, SCREEN_H) or self.list_visible(shot):
+                return "the window is not in video full screen"
+            return None
+        if not self.list_visible(shot):
+            return "the list is not shown"
         rows = self.read_rows(shot)
         expected = model.rows()
         seen = [self.classify(mask) for mask, _ in rows]
