@@ -44,3 +44,18 @@ if(Python3_Interpreter_FOUND AND VIALUMO_XVFB AND VIALUMO_XDOTOOL AND EXISTS /us
             --output ${CMAKE_BINARY_DIR}/e2e-output)
   set_tests_properties(e2e_gopro PROPERTIES LABELS "e2e" TIMEOUT 600 RUN_SERIAL TRUE)
 endif()
+# A seeded random session through the window: buttons, rows, sliders, keys,
+# imports and deletes, with the list and the playing row checked after every
+# action and a clean exit at the end. A longer run on demand:
+#   tests/e2e/e2e_random.py --actions 500 --seed N --program ... (see README)
+if(Python3_Interpreter_FOUND AND VIALUMO_XVFB AND VIALUMO_XDOTOOL AND EXISTS /usr/bin/import)
+  add_test(NAME e2e_random
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/e2e_random.py
+            --program $<TARGET_FILE:vialumo>
+            --images ${VIALUMO_DEPLOY_DIR}/images
+            --alsa-config ${VIALUMO_TESTDATA_DIR}/alsa-null.conf
+            --sample-tool ${CMAKE_SOURCE_DIR}/tools/make-sample-drive
+            --output ${CMAKE_BINARY_DIR}/e2e-output/random
+            --actions 150 --seed 1515)
+  set_tests_properties(e2e_random PROPERTIES LABELS "e2e" TIMEOUT 3600 RUN_SERIAL TRUE)
+endif()
