@@ -435,7 +435,7 @@ class Session:
         env.update({
             "QT_QPA_PLATFORM": "xcb",
             "QTWEBENGINE_CHROMIUM_FLAGS": "--disable-gpu",
-            "ALSA_CONFIG_PATH": self.args.alsa_config,
+            "ALSA_CONFIG_PATH": os.path.abspath(self.args.alsa_config),
             "QT_LOGGING_RULES": "js.debug=true;js.info=true;qt.webenginecontext.debug=false",
             "HOME": self.home,
             "XDG_CONFIG_HOME": os.path.join(self.home, "config"),

@@ -296,7 +296,7 @@ class Session:
         env.update({
             "QT_QPA_PLATFORM": "xcb",
             "QTWEBENGINE_CHROMIUM_FLAGS": "--disable-gpu",
-            "ALSA_CONFIG_PATH": self.args.alsa_config,
+            "ALSA_CONFIG_PATH": os.path.abspath(self.args.alsa_config),
             # The web engine prints console.log lines in the "js" category, off by default.
             "QT_LOGGING_RULES": "js.debug=true;js.info=true;qt.webenginecontext.debug=false",
         })
