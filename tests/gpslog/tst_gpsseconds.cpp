@@ -154,7 +154,8 @@ private slots:
         QCOMPARE(result.PlacedFixes, 2);
         QCOMPARE(result.ValidSeconds(), 2);
         // A second without a fix carries no position to show.
-        const GpsFix &empty = GpsSeconds::Place(Reports({5000}), Timing::VideoOffset, {}).Track.At(0);
+        const GpsSeconds::Result late = GpsSeconds::Place(Reports({5000}), Timing::VideoOffset, {});
+        const GpsFix &empty = late.Track.At(0);
         QVERIFY(!empty.Valid);
         QVERIFY(qIsNaN(empty.Latitude));
     }
