@@ -1002,20 +1002,7 @@ class Runner:
                 f.write(base.PAGE_SOURCE % {"name": page, "body": body})
 
     def start_xvfb(self):
-        read_end, write_end = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                                 "%dx%dx24" % (SCREEN_W, SCREEN_H), "-nolisten", "tcp", "-noreset"],
-                                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.procs.append(xvfb)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as f:
-            while not number.endswith(b"\n"):
-                byte = f.read(1)
-                if not byte:
-                    raise base.Abort("Xvfb did not start")
-                number += byte
-        os.environ["DISPLAY"] = ":" + number.decode().strip()
+        os.environ["DISPLAY"] = base.start_xvfb(self.procs, "%dx%dx24" % (SCREEN_W, SCREEN_H))
         # A window manager, so that full screen and focus behave as on a desktop.
         if shutil.which("openbox"):
             config = os.path.join(self.tmp, "openbox.xml")

@@ -218,6 +218,25 @@ def calls_named(calls, name):
 
 # --------------------------------------------------------------------------- the session
 
+def start_xvfb(procs, screen):
+    """Starts a private Xvfb of the given screen ("WxHxD"), added to procs;
+    answers its display name, taken from the server itself."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
+                             "-nolisten", "tcp", "-noreset"],
+                            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    procs.append(xvfb)
+    os.close(write_end)
+    number = b""
+    with os.fdopen(read_end, "rb") as f:
+        while not number.endswith(b"\n"):
+            byte = f.read(1)
+            if not byte:
+                raise Abort("Xvfb did not start")
+            number += byte
+    return ":" + number.decode().strip()
+
+
 class Session:
     def __init__(self, args):
         self.args = args
@@ -249,20 +268,7 @@ class Session:
     # --- processes
 
     def start_xvfb(self):
-        read_end, write_end = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN,
-                                 "-nolisten", "tcp", "-noreset"],
-                                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.procs.append(xvfb)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as f:
-            while not number.endswith(b"\n"):
-                byte = f.read(1)
-                if not byte:
-                    raise Abort("Xvfb did not start")
-                number += byte
-        self.display = ":" + number.decode().strip()
+        self.display = start_xvfb(self.procs, SCREEN)
         os.environ["DISPLAY"] = self.display
         print("# Xvfb on display %s" % self.display, flush=True)
 
