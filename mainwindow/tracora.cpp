@@ -24,6 +24,7 @@
 #include "console/ulistpaging.h"
 #include "console/umapbridge.h"
 #include "gpslog/gpslogdata.h"
+#include "playback/enginememory.h"
 #include "playback/uvlcwrapper.h"
 #include "widgets/ncframelesshelper.h"
 #include "widgets/udirectslider.h"
@@ -61,6 +62,9 @@ void Tracora::PrepareApplication()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // Only the video surface needs a native window of its own.
     QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    // Before the first thread: recordings played one after another would
+    // otherwise spread their freed memory over ever more allocator arenas.
+    EngineMemory::LimitArenas();
 }
 
 Tracora::Tracora(QWidget *parent)

@@ -1,5 +1,7 @@
 #include "uvlcwrapper.h"
 
+#include "enginememory.h"
+
 #include <QByteArrayList>
 #include <QDebug>
 #include <QDir>
@@ -234,6 +236,8 @@ void UVlcWrapper::Stop()
     if (!Engine())
         return;
     libvlc_media_player_stop(VlcPlayer);
+    // The recording's threads have ended and freed their buffers.
+    EngineMemory::GiveBackFreed();
 }
 
 int UVlcWrapper::PlayNext()

@@ -2,8 +2,9 @@
 // page (its tiles from a local stand-in) autoplays a list of short clips
 // with GPS logs, one after the other, as a driver's card of one-minute clips
 // plays through. Printed after 20 recordings and after the last one (and on
-// the way): resident memory of the program and of the web engine's helper
-// processes, open file descriptors and threads, each time while the next
+// the way): resident memory of the program (and what malloc holds in use and
+// keeps free in its arenas) and of the web engine's helper processes, open
+// file descriptors and threads, each time while the next
 // recording plays (so that every mark finds the same things at work). Goal:
 // growth from the 20th to the last within 10%.
 //
@@ -94,8 +95,10 @@ struct Mark
 {
     int Recordings = 0;
     qint64 RssKb = 0;
-    // What the program holds through malloc, of its resident memory.
+    // What the program holds through malloc, of its resident memory, and
+    // what malloc's arenas keep free (resident where it was touched).
     qint64 HeapKb = 0;
+    qint64 HeapFreeKb = 0;
     qint64 HelpersRssKb = 0;
     int Helpers = 0;
     qsizetype Descriptors = 0;
@@ -109,6 +112,7 @@ Mark Measure(int recordings)
     mark.RssKb = StatusField(QStringLiteral("/proc/self/status"), QLatin1String("VmRSS:"));
     const struct mallinfo2 heap = mallinfo2();
     mark.HeapKb = qint64((heap.uordblks + heap.hblkhd) / 1024);
+    mark.HeapFreeKb = qint64(heap.fordblks / 1024);
     mark.HelpersRssKb = DescendantsRssKb(mark.Helpers);
     mark.Descriptors = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size();
     mark.Threads = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
@@ -117,9 +121,9 @@ Mark Measure(int recordings)
 
 void Print(const Mark &mark, double seconds)
 {
-    std::printf("bench_longsession: after %3d recordings (%5.0f s): program %7.1f MB resident (%6.1f MB in malloc), %3lld fds, %3lld threads;"
+    std::printf("bench_longsession: after %3d recordings (%5.0f s): program %7.1f MB resident (%6.1f MB in malloc, %6.1f MB free in its arenas), %3lld fds, %3lld threads;"
                 " %d web engine helpers %7.1f MB\n",
-                mark.Recordings, seconds, double(mark.RssKb) / 1024.0, double(mark.HeapKb) / 1024.0, static_cast<long long>(mark.Descriptors),
+                mark.Recordings, seconds, double(mark.RssKb) / 1024.0, double(mark.HeapKb) / 1024.0, double(mark.HeapFreeKb) / 1024.0, static_cast<long long>(mark.Descriptors),
                 static_cast<long long>(mark.Threads), mark.Helpers, double(mark.HelpersRssKb) / 1024.0);
     std::fflush(stdout);
 }

@@ -11,3 +11,10 @@ vialumo_add_qtest(NAME tst_uvlcwrapper
   LIBS vialumo_core Qt6::Widgets
   XCB
   TIMEOUT 300)
+
+# The allocator settings behind the wrapper's Stop(): bounded arenas, freed
+# memory given back.
+vialumo_add_qtest(NAME tst_enginememory
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_enginememory.cpp
+  LIBS vialumo_core
+  TIMEOUT 120)
