@@ -20,9 +20,10 @@ After every action:
 Which recording plays is followed through the map pages' console output
 (each page names its kind, and the online map receives the first fix of the
 recording); a recording that ends while the test acts lets the model advance
-by autoplay in any order that explains what was seen. When autoplay and the
-action chose the same recording one after the other, the check waits a few
-seconds for that recording's second page before it takes one page for both.
+by autoplay in any order that explains what was seen. A page is taken for a
+recording's only once it has received the recording's first fix, and when
+autoplay and the action chose the same recording one after the other, the
+check waits a few seconds for its second page before it takes one for both.
 
 At the end the window is closed with its close button and the program must
 exit with status 0. On a failure the action list is printed, then shrunk by
@@ -881,12 +882,15 @@ class Session:
         chosen by autoplay just before the action chose another one may never
         have printed (its load gave way to the next). A string says why no
         model explains them; LATE_PAGE that the pages may not all be there yet:
-        when autoplay and the action chose the same recording, one after the
-        other, the page seen may be autoplay's with the action's still to
-        come (and nothing but the same recording loading again would tell)."""
+        the last online map has not received its first fix, or autoplay and
+        the action chose the same recording, one after the other, and the page
+        seen may be autoplay's with the action's still to come (nothing but
+        the same recording loading again would tell)."""
         loaded = [self.identity(name, calls) for name, calls in segments]
         found = []
-        late = False
+        # The online map's page names its recording only with its first fix;
+        # until then it may be autoplay's, with the action's page to follow.
+        late = wait_late and bool(loaded) and loaded[-1][0] == base.PAGE_MAP and loaded[-1][1] is None
         for autoplays_before in range(len(loaded) + 2):
             model = copy.deepcopy(before)
             chosen = []       # (clip number, "auto" | "action")
