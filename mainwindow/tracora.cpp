@@ -290,6 +290,11 @@ void Tracora::ConnectSignals()
     connect(VideoPre, &QPushButton::clicked, this, &Tracora::PlayPrevious);
     connect(VideoNext, &QPushButton::clicked, this, &Tracora::PlayNext);
     connect(MapView, &QWebEngineView::loadFinished, this, &Tracora::LoadedToPaly);
+    // The engine's plug-ins load once the start page is up, so that they do
+    // not hold back the window's first picture; choosing a recording earlier
+    // starts the engine then.
+    connect(MapView, &QWebEngineView::loadFinished, VlcWrapper, &UVlcWrapper::StartEngineInBackground,
+            Qt::SingleShotConnection);
     // Only the user's drags act on the engine: values set from code do not.
     connect(VideoTimeSlider, &QSlider::sliderMoved, VlcWrapper, &UVlcWrapper::SetPosition);
     connect(VideoVolumnSlider, &QSlider::sliderMoved, VlcWrapper, &UVlcWrapper::SetVolume);

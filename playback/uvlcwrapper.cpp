@@ -60,10 +60,18 @@ UVlcWrapper::UVlcWrapper(QObject *parent)
 
 UVlcWrapper::UVlcWrapper(const QStringList &EngineArguments, QObject *parent)
     : QObject(parent)
+    , StartArguments(EngineArguments)
 {
-    // Loading the engine's plug-ins takes a good part of the program's start;
-    // it runs beside the building of the window instead of before it.
-    EngineStart = std::async(std::launch::async, &UVlcWrapper::StartEngine, EngineArguments);
+}
+
+void UVlcWrapper::StartEngineInBackground()
+{
+    if (EngineStarted)
+        return;
+    EngineStarted = true;
+    // Loading the engine's plug-ins and probing its sound output take about
+    // a tenth of a second of a processor.
+    EngineStart = std::async(std::launch::async, &UVlcWrapper::StartEngine, StartArguments);
 }
 
 UVlcWrapper::EngineHandles UVlcWrapper::StartEngine(const QStringList &EngineArguments)
@@ -96,6 +104,7 @@ UVlcWrapper::EngineHandles UVlcWrapper::StartEngine(const QStringList &EngineArg
 
 bool UVlcWrapper::Engine()
 {
+    StartEngineInBackground();
     if (EngineStart.valid()) {
         EngineHandles engine = EngineStart.get();
         VlcInstance = engine.Instance;
@@ -110,7 +119,8 @@ bool UVlcWrapper::Engine()
 
 UVlcWrapper::~UVlcWrapper()
 {
-    if (Engine()) {
+    // An engine never asked for is not started just to be stopped.
+    if (EngineStarted && Engine()) {
         libvlc_media_player_stop(VlcPlayer);
         libvlc_media_player_release(VlcPlayer);
         VlcPlayer = nullptr;
@@ -233,7 +243,8 @@ void UVlcWrapper::Pause()
 
 void UVlcWrapper::Stop()
 {
-    if (!Engine())
+    // Nothing has played on an engine nobody has asked for yet.
+    if (!EngineStarted || !Engine())
         return;
     libvlc_media_player_stop(VlcPlayer);
     // The recording's threads have ended and freed their buffers.

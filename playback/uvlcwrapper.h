@@ -32,6 +32,11 @@ public:
     explicit UVlcWrapper(QObject *parent = nullptr);
     ~UVlcWrapper() override;
 
+    // Starts loading the engine on a worker thread, once; the window calls it
+    // when it has been painted, so that the engine's plug-ins do not compete
+    // with its start for the processor. Anything that needs the engine before
+    // then starts it and waits.
+    void StartEngineInBackground();
     // The native window the engine draws into, and the windowing platform it
     // belongs to ("xcb" is the only one the engine can draw into).
     void SetVideoWindow(quintptr WindowId, const QString &Platform);
@@ -85,11 +90,14 @@ private:
         QByteArray Failure;
     };
     static EngineHandles StartEngine(const QStringList &EngineArguments);
-    // Waits for the engine started by the constructor, once; true while there is a player.
+    // Waits for the engine's start (starting it if nobody has), once; true
+    // while there is a player.
     bool Engine();
     void ShowVideoIn(quintptr WindowId);
 
-    // The engine starts on a worker thread while the window is built and shown.
+    QStringList StartArguments;
+    bool EngineStarted = false;
+    // The engine starts on a worker thread once the window is up.
     std::future<EngineHandles> EngineStart;
     quintptr VideoWindowId = 0;
     // No window to draw into and no X display for the engine's own output.
