@@ -33,8 +33,8 @@ WAIT_S = 90
 POLL_S = 0.25
 
 
-class Abort(Exception):
-    pass
+# The private X server is started as the main end-to-end session starts it.
+from e2e_vialumo import Abort, start_xvfb
 
 
 def wait_for(what, predicate, limit=WAIT_S):
@@ -77,20 +77,7 @@ class Run:
         return ok
 
     def start_xvfb(self):
-        read_end, write_end = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                                 "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.procs.append(xvfb)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as f:
-            while not number.endswith(b"\n"):
-                byte = f.read(1)
-                if not byte:
-                    raise Abort("Xvfb did not start")
-                number += byte
-        os.environ["DISPLAY"] = ":" + number.decode().strip()
+        os.environ["DISPLAY"] = start_xvfb(self.procs, "1280x1024x24")
 
     def make_card(self):
         folder = os.path.join(self.tmp, "card", "DCIM", "100CLIP")
