@@ -31,6 +31,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # final prefix and DESTDIR pointing into the package's tree, so that the menu
 # entry's Exec and Path name /usr, not the folder the package is made in.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -96,9 +96,26 @@ done
 root="$work/root"
 dpkg-deb -x "$deb" "$root" || die "dpkg-deb -x failed"
 program="$root/usr/lib/vialumo/vialumo"
+# The package owning a file: dpkg knows it by the path its package ships, which
+# may lie on either side of the /lib -> /usr/lib link, or behind a symlink.
+owner_of() {
+  local path real candidate found
+  path=$1
+  [ -n "$path" ] || return
+  real=$(readlink -f "$path")
+  for candidate in "$path" "$real" "${path#/usr}" "${real#/usr}"; do
+    found=$(dpkg -S "$candidate" 2>/dev/null | sed -n '1s/[:,].*//p')
+    if [ -n "$found" ]; then
+      echo "$found"
+      return
+    fi
+  done
+}
+# "libfoo.so.1 => /path (0x...)", or "/lib64/ld-linux-x86-64.so.2 (0x...)".
+libraries=$(ldd "$program")
 while read -r library; do
-  path=$(ldd "$program" | awk -v l="$library" '$1 == l { print $3 }')
-  owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -n 1 | sed 's/[:,].*//')
+  path=$(awk -v l="$library" '$1 == l { print $3 } $1 ~ ("/" l "$") { print $1 }' <<<"$libraries" | head -n 1)
+  owner=$(owner_of "$path")
   if [ -z "$owner" ]; then
     fail "$library ($path) belongs to no installed package"
   elif ! grep -qx "$owner" <<<"$depends"; then
