@@ -42,7 +42,7 @@ echo "package: $deb ($(stat -c %s "$deb") bytes)"
 
 if ! command -v debootstrap >/dev/null; then
   step "installing debootstrap"
-  apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
+  apt-get install -y -qq -o DPkg::Lock::Timeout=300 --no-install-recommends debootstrap >/dev/null
 fi
 
 # The same release and archive as this machine's.
@@ -56,6 +56,8 @@ if [ -n "${VIALUMO_DEBIAN_ROOT:-}" ]; then
   keep=true
 else
   root=$(mktemp -d "${TMPDIR:-/tmp}/vialumo-debian.XXXXXX")
+  # Readable by all, as a root folder is: apt downloads as its own user.
+  chmod 755 "$root"
   keep=false
 fi
 cleanup() {

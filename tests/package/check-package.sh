@@ -164,6 +164,9 @@ grep -q '^MimeType=.*video/mp4;' "$entry" || fail "the entry names no video type
 
 metainfo="$root/usr/share/metainfo/io.github.vialumo.Vialumo.metainfo.xml"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects the metainfo"
+# The same together with the files it names: the menu entry it launches.
+appstreamcli validate-tree --no-net "$root" >"$work/tree.log" 2>&1 \
+  || { cat "$work/tree.log"; fail "appstreamcli rejects the installed tree"; }
 grep -q '<launchable type="desktop-id">vialumo.desktop</launchable>' "$metainfo" \
   || fail "the metainfo does not launch vialumo.desktop"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
