@@ -100,32 +100,41 @@ done
 root="$work/root"
 dpkg-deb -x "$deb" "$root" || die "dpkg-deb -x failed"
 program="$root/usr/lib/vialumo/vialumo"
-# The package owning a file: dpkg knows it by the path its package ships, which
-# may lie on either side of the /lib -> /usr/lib link, or behind a symlink.
-owner_of() {
-  local path real candidate found
-  path=$1
-  [ -n "$path" ] || return
-  real=$(readlink -f "$path")
-  for candidate in "$path" "$real" "${path#/usr}" "${real#/usr}"; do
-    found=$(dpkg -S "$candidate" 2>/dev/null | sed -n '1s/[:,].*//p')
-    if [ -n "$found" ]; then
-      echo "$found"
-      return
-    fi
-  done
-}
 # "libfoo.so.1 => /path (0x...)", or "/lib64/ld-linux-x86-64.so.2 (0x...)".
 libraries=$(ldd "$program")
-while read -r library; do
+needed=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+[ -n "$needed" ] || fail "readelf finds no library the program links"
+# dpkg knows a file by the path its package ships, which may lie on either
+# side of the /lib -> /usr/lib link, or behind a symlink: each library is
+# looked up under all of them, in one call (dpkg -S reads its whole database).
+declare -A library_path
+candidates=()
+for library in $needed; do
   path=$(awk -v l="$library" '$1 == l { print $3 } $1 ~ ("/" l "$") { print $1 }' <<<"$libraries" | head -n 1)
-  owner=$(owner_of "$path")
+  library_path[$library]=$path
+  if [ -n "$path" ]; then
+    real=$(readlink -f "$path")
+    candidates+=("$path" "$real" "${path#/usr}" "${real#/usr}")
+  fi
+done
+owners=$(dpkg -S "${candidates[@]}" 2>/dev/null)
+for library in $needed; do
+  path=${library_path[$library]}
+  owner=""
+  if [ -n "$path" ]; then
+    real=$(readlink -f "$path")
+    for candidate in "$path" "$real" "${path#/usr}" "${real#/usr}"; do
+      owner=$(awk -v p="$candidate" 'substr($0, length($0) - length(p) - 1) == ": " p { sub(/[:,].*/, ""); print; exit }' \
+              <<<"$owners")
+      [ -n "$owner" ] && break
+    done
+  fi
   if [ -z "$owner" ]; then
-    fail "$library ($path) belongs to no installed package"
+    fail "$library (${path:-not found}) belongs to no installed package"
   elif ! grep -qx "$owner" <<<"$depends"; then
     fail "the program links $library from $owner, which Depends does not name"
   fi
-done < <(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+done
 
 # --- 4. apt resolves the dependencies ----------------------------------------
 if ! apt-get install --simulate -q "$deb" >"$work/apt.log" 2>&1; then
