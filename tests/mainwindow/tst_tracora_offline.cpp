@@ -19,6 +19,7 @@
 #include "mapfixture.h"
 #include "realmappage.h"
 #include "requestcounter.h"
+#include "screenfaces.h"
 #include "windowparts.h"
 
 using namespace driveclip;
@@ -60,6 +61,8 @@ struct Session
         Ready = Parts.Complete() && InstallRealOfflinePages(Space.Root.filePath(QStringLiteral("images")));
         Profile = Parts.Map->page()->profile();
         Profile->setUrlRequestInterceptor(&Requests);
+        // The program's look, with the speedometer's dials.
+        Window.setStyleSheet(AppStyleSheet());
         // Only what the offline page asks is counted: the online map's
         // probe went to a port on this computer before it.
         QObject::connect(Parts.Map, &QWebEngineView::urlChanged, &Window, [this](const QUrl &url) {
