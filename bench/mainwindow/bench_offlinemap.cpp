@@ -115,6 +115,7 @@ int main(int argc, char **argv)
     QWebEngineView plain;
     plain.resize(parts.Map->size());
     plain.show();
+    plain.setUrl(QUrl::fromLocalFile(space.Root.filePath(QStringLiteral("images/startupp.html"))));
 
     const auto choose = [&] {
         return Until([&] { emit parts.Left->cellDoubleClicked(0, 0); },
@@ -123,10 +124,12 @@ int main(int argc, char **argv)
                              && RouteDrawn(parts.Map->page());
                      });
     };
+    const QUrl startPage = QUrl::fromLocalFile(space.Root.filePath(QStringLiteral("images/startupp.html")));
     const auto stop = [&] {
         parts.Wrapper->Stop();
+        QTest::qWait(300); // the ticks see the engine stopped
         // Back on the start page, as before a first choice.
-        parts.Map->setUrl(QUrl::fromLocalFile(space.Root.filePath(QStringLiteral("images/startupp.html"))));
+        parts.Map->setUrl(startPage);
         QTest::qWait(500);
     };
     const auto pageAlone = [&] {
@@ -144,8 +147,9 @@ int main(int argc, char **argv)
                 return RouteDrawn(plain.page());
             });
         QObject::disconnect(connection);
-        plain.setUrl(QUrl(QStringLiteral("about:blank")));
-        QTest::qWait(300);
+        // Back on the start page too: from a local page to the next, as in the window.
+        plain.setUrl(startPage);
+        QTest::qWait(500);
         return ms;
     };
 
