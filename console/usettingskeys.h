@@ -16,6 +16,15 @@ inline QString ImportFolder() { return QStringLiteral("Folders/Import"); }
 // The folder "Export GPX..." saved into last.
 inline QString ExportFolder() { return QStringLiteral("Folders/Export"); }
 
+// The unit speeds are shown in: "kmh" or "mph" (USpeedUnit::Key).
+inline QString SpeedUnit() { return QStringLiteral("Display/SpeedUnit"); }
+// The zone of the local times the tooltips show, an IANA id such as
+// "Europe/Berlin"; the computer's zone when unset or unknown.
+inline QString TimeZone() { return QStringLiteral("Display/TimeZone"); }
+// Map tiles on this computer for both map pages, as a URL template with
+// {z}, {x} and {y} (file:, or the program's own scheme); none when unset.
+inline QString MapTiles() { return QStringLiteral("Map/TileTemplate"); }
+
 // The GPS shift of a recording, in seconds, under its canonical path. The
 // path is percent-encoded: a slash would open a settings group.
 inline QString GpsShift(const QString &CanonicalPath)

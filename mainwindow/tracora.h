@@ -2,10 +2,13 @@
 #define TRACORA_H
 
 #include <QHash>
+#include <QTimeZone>
 #include <QWidget>
 
+#include "console/ulistpaging.h"
 #include "console/umapbridge.h"
 #include "console/umaproute.h"
+#include "console/uspeedunit.h"
 
 class QDragEnterEvent;
 class QDropEvent;
@@ -22,6 +25,7 @@ class QWebEngineView;
 class GpsLogData;
 class NcFramelessHelper;
 class UDoubleClickedWidget;
+struct UDisplayReading;
 struct UDisplayStep;
 class UFolderImport;
 class UOverlayLabel;
@@ -93,6 +97,7 @@ private slots:
 private:
     void BuildWidgetTree();
     void SetUpListTable(QTableWidget *table);
+    void FillTable(QTableWidget *table, UListTable side, int page);
     void ConnectSignals();
     void RelayoutChildren();
     void SetWindowFace();
@@ -190,6 +195,18 @@ private:
     bool Muted = false;
     // GPS shifts in seconds by video path as listed, read from the settings once.
     QHash<QString, int> GpsShifts;
+
+    // Speeds and local times (tracora_units.cpp).
+    void BuildUnitParts();
+    void ShowSpeedUnitMenu(const QPoint &Position);
+    void SetSpeedUnit(USpeedUnit::Kind Unit);
+    // The calls that tell a map page the unit and the tiles on this computer.
+    QStringList MapSettingsCalls();
+    void ShowPlayTimeTooltip(const UDisplayReading &Reading);
+    // "Recorded <local time> · <UTC>" for a recording of the list.
+    QString RecordedText(int Index) const;
+    USpeedUnit::Kind SpeedUnit = USpeedUnit::Kmh;
+    QTimeZone LocalZone;
 };
 
 #endif // TRACORA_H

@@ -35,7 +35,8 @@ void Tracora::LoadMapToPlay(int Index)
 void Tracora::LoadedToPaly(bool OK)
 {
     qDebug() << "LODAD MAP END";
-    ApplyMapStep(UMapBridge::LoadReported(OK, Status->PlayStatus, GpsTrackLoaded));
+    ApplyMapStep(UMapBridge::LoadReported(OK, Status->PlayStatus, GpsTrackLoaded, VlcWrapper->GetIndex(),
+                                          VideoFiles->GetVideoCount()));
 }
 
 void Tracora::NotConnectedTimerHandler()
