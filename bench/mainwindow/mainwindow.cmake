@@ -57,7 +57,7 @@ target_include_directories(bench_offlinemap PRIVATE ${CMAKE_SOURCE_DIR}/bench/su
                            ${CMAKE_SOURCE_DIR}/tests/mainwindow)
 target_compile_definitions(bench_offlinemap PRIVATE VIALUMO_TESTDATA_DIR="${CMAKE_BINARY_DIR}/testdata"
                            VIALUMO_DEPLOY_DIR="${VIALUMO_DEPLOY_DIR}")
-target_link_libraries(bench_offlinemap PRIVATE vialumo_ui Qt6::Test)
+target_link_libraries(bench_offlinemap PRIVATE vialumo_mainwindow Qt6::Test)
 add_dependencies(bench_offlinemap vialumo_deploy)
 if(TARGET vialumo_testdata)
   add_dependencies(bench_offlinemap vialumo_testdata)

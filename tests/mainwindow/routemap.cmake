@@ -19,5 +19,5 @@ add_dependencies(tst_tracora_routemap vialumo_testdata_drive)
 vialumo_add_qtest(NAME tst_tracora_offline
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_offline.cpp ${CMAKE_CURRENT_LIST_DIR}/realmappage.h
           ${CMAKE_CURRENT_LIST_DIR}/driveclip.h ${CMAKE_SOURCE_DIR}/tests/support/requestcounter.h
-  LIBS vialumo_ui XCB)
+  LIBS vialumo_mainwindow XCB)
 add_dependencies(tst_tracora_offline vialumo_testdata_drive)
