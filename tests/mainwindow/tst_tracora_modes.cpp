@@ -624,7 +624,8 @@ void TestTracoraModes::realDoubleClicksOnThePlayingPicture()
     QCOMPARE(m.Parts.Max->objectName(), QStringLiteral("WindowMax"));
     QVERIFY(m.WaitGeometry(ScreenRect()));
     QTRY_COMPARE_WITH_TIMEOUT(m.Parts.Video->geometry(), fullSurface, GeometryTimeoutMs);
-    QCOMPARE(m.Parts.Wrapper->GetState(), UVlcWrapper::StatePlaying);
+    // Between two recordings the engine stands stopped for a moment.
+    QTRY_COMPARE_WITH_TIMEOUT(m.Parts.Wrapper->GetState(), int(UVlcWrapper::StatePlaying), GeometryTimeoutMs);
     ShotWhilePlaying(m, QStringLiteral("video-full-screen-playing"));
 
     QVERIFY(RealDoubleClick(pictureCentre()));

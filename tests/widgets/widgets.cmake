@@ -7,6 +7,9 @@ vialumo_add_qtest(NAME tst_uspeedmeter
 vialumo_add_qtest(NAME tst_udirectslider
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_udirectslider.cpp
   LIBS vialumo_widgets)
-# The slider is checked under the program's own style sheet.
-target_sources(tst_udirectslider PRIVATE $<TARGET_OBJECTS:vialumo_resources>)
-add_dependencies(tst_udirectslider vialumo_resources)
+# The slider and the dials are checked under the program's own style sheet
+# and pictures.
+foreach(t tst_udirectslider tst_uspeedmeter)
+  target_sources(${t} PRIVATE $<TARGET_OBJECTS:vialumo_resources>)
+  add_dependencies(${t} vialumo_resources)
+endforeach()
