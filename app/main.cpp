@@ -27,6 +27,14 @@ QCommandLineOption ExportGpxOption()
                               QStringLiteral("FILE"));
 }
 
+QCommandLineOption OfflineMapOption()
+{
+    return QCommandLineOption(QStringLiteral("offline-map"),
+                              QStringLiteral("Draw the map's tiles from FILE (MBTiles or PMTiles) where it covers "
+                                             "them, also without a network; remembered for later runs."),
+                              QStringLiteral("FILE"));
+}
+
 // Decided before any application object exists: the export, the help and
 // the version run without a display, a web engine or a video engine.
 bool WantsNoWindow(int argc, char **argv)
@@ -53,6 +61,7 @@ void AddOptions(QCommandLineParser &Parser)
     Parser.addHelpOption();
     Parser.addVersionOption();
     Parser.addOption(ExportGpxOption());
+    Parser.addOption(OfflineMapOption());
     Parser.addPositionalArgument(QStringLiteral("paths"),
                                  QStringLiteral("Video files or folders to import (folders are searched)."),
                                  QStringLiteral("[PATH...]"));
@@ -142,6 +151,12 @@ int main(int argc, char **argv)
     window.setObjectName(QStringLiteral("Tracora"));
     window.show();
     ImportPathArguments(window, parser);
+    const QDir startDir(qEnvironmentVariable("VIALUMO_START_DIR", QDir::currentPath()));
+    QStringList maps;
+    for (const QString &map : parser.values(OfflineMapOption()))
+        maps << QDir::cleanPath(startDir.absoluteFilePath(map));
+    if (!maps.isEmpty())
+        window.AddOfflineMaps(maps);
 
     splash->finish(&window);
     delete splash;

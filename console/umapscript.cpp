@@ -2,6 +2,9 @@
 
 #include "gpslog/gpslogdata.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -20,6 +23,7 @@ const QString IsOnlineText = QStringLiteral(
 const QString ShowRouteName = QStringLiteral("showroute");
 const QString ShowPreviousRouteName = QStringLiteral("showpreviousroute");
 const QString SetClockName = QStringLiteral("setclock");
+const QString SetTilesName = QStringLiteral("settiles");
 
 // Decimals of the route's numbers: 1e-7 degrees is about a centimetre, far
 // finer than any receiver; speeds to a hundredth of a km/h, as the log gives them.
@@ -130,6 +134,14 @@ QString UMapScript::SetClockCall(qint64 Milliseconds, bool Playing)
 {
     return GuardedOpening(SetClockName) + QString::number(Milliseconds) + QLatin1Char(',')
         + (Playing ? QLatin1String("true") : QLatin1String("false")) + QLatin1Char(')');
+}
+
+QString UMapScript::SetTilesCall(const QString &Template)
+{
+    // A JSON string is a JavaScript string: quotes, backslashes and line
+    // breaks in the template cannot end the call early.
+    const QByteArray quoted = QJsonDocument(QJsonArray{Template}).toJson(QJsonDocument::Compact);
+    return GuardedOpening(SetTilesName) + QString::fromUtf8(quoted.mid(1, quoted.size() - 2)) + QLatin1Char(')');
 }
 
 bool UMapScript::IsRoutePoint(const GpsFix &Fix)

@@ -34,6 +34,9 @@ public:
     static QString ShowPreviousRouteCall(const GpsTrack &Track);
     // The engine's play time and whether it plays.
     static QString SetClockCall(qint64 Milliseconds, bool Playing);
+    // Where the page takes its map tiles from: a URL template with {z},
+    // {x} and {y}, sent as a JavaScript string.
+    static QString SetTilesCall(const QString &Template);
 
     // Whether a fix goes into a route: a fix with a position on the globe.
     static bool IsRoutePoint(const GpsFix &Fix);

@@ -16,6 +16,12 @@ inline QString ImportFolder() { return QStringLiteral("Folders/Import"); }
 // The folder "Export GPX..." saved into last.
 inline QString ExportFolder() { return QStringLiteral("Folders/Export"); }
 
+// The offline maps (MBTiles, PMTiles) the map draws its tiles from, a list
+// of absolute paths in the order they were added.
+inline QString OfflineMaps() { return QStringLiteral("Maps/Offline"); }
+// The folder "Add offline map..." opened last.
+inline QString OfflineMapFolder() { return QStringLiteral("Folders/OfflineMap"); }
+
 // The GPS shift of a recording, in seconds, under its canonical path. The
 // path is percent-encoded: a slash would open a settings group.
 inline QString GpsShift(const QString &CanonicalPath)

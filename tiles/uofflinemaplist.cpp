@@ -50,14 +50,16 @@ QString UOfflineMapList::Restore(const QStringList &Paths)
     return notes.join(QLatin1Char('\n'));
 }
 
-QString UOfflineMapList::Add(const QString &Path)
+QString UOfflineMapList::Add(const QString &Path, bool *Opened)
 {
     const QString path = Absolute(Path);
     QString error;
     std::shared_ptr<UOfflineMap> map = UOfflineMap::Open(path, &error);
+    if (Opened)
+        *Opened = map != nullptr;
     if (!map)
         return error;
-    for (Opened &opened : Open) {
+    for (OpenMap &opened : Open) {
         if (opened.Path == path) {
             opened.Map = std::move(map);
             return QStringLiteral("Offline map already added: ") + NameOf(path);
@@ -66,13 +68,13 @@ QString UOfflineMapList::Add(const QString &Path)
     if (!Remembered.contains(path))
         Remembered << path;
     // In the remembered order, whatever the files that could not be opened.
-    QList<Opened> open;
+    QList<OpenMap> open;
     for (const QString &remembered : std::as_const(Remembered)) {
         if (remembered == path) {
             open.append({path, map});
             continue;
         }
-        for (const Opened &opened : std::as_const(Open)) {
+        for (const OpenMap &opened : std::as_const(Open)) {
             if (opened.Path == remembered)
                 open.append(opened);
         }
@@ -86,14 +88,14 @@ QString UOfflineMapList::Remove(const QString &Path)
     const QString path = Absolute(Path);
     if (!Remembered.removeAll(path))
         return QString();
-    Open.removeIf([&path](const Opened &opened) { return opened.Path == path; });
+    Open.removeIf([&path](const OpenMap &opened) { return opened.Path == path; });
     return QStringLiteral("Offline map removed: ") + NameOf(path);
 }
 
 QList<std::shared_ptr<UOfflineMap>> UOfflineMapList::Maps() const
 {
     QList<std::shared_ptr<UOfflineMap>> maps;
-    for (const Opened &opened : Open)
+    for (const OpenMap &opened : Open)
         maps.append(opened.Map);
     return maps;
 }

@@ -18,9 +18,10 @@ public:
     // Opens the remembered files. A file that has gone is forgotten; one
     // that cannot be read now stays remembered (it may be back next time).
     QString Restore(const QStringList &Remembered);
-    // Opens and remembers one more file; the note says what came of it. A
-    // file already in the list is opened anew (it may have been replaced).
-    QString Add(const QString &Path);
+    // Opens and remembers one more file; the note says what came of it, and
+    // Opened whether the file is now one of the maps. A file already in the
+    // list is opened anew (it may have been replaced).
+    QString Add(const QString &Path, bool *Opened = nullptr);
     // Forgets one file.
     QString Remove(const QString &Path);
 
@@ -30,13 +31,13 @@ public:
     QList<std::shared_ptr<UOfflineMap>> Maps() const;
 
 private:
-    struct Opened
+    struct OpenMap
     {
         QString Path;
         std::shared_ptr<UOfflineMap> Map;
     };
     QStringList Remembered;
-    QList<Opened> Open;
+    QList<OpenMap> Open;
 };
 
 #endif // UOFFLINEMAPLIST_H
