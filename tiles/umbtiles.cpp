@@ -168,10 +168,20 @@ QString UMbTiles::Check()
         return QStringLiteral("the SQLite driver of Qt SQL is missing (package libqt6sql6-sqlite)");
     if (CutShort(FilePath))
         return QStringLiteral("the file is cut short");
-    Connection *connection = ThisThreadsConnection();
-    if (!connection)
+    // A connection of its own, gone once the file is known to be a map: the
+    // readers' connections prepare their query, which needs the tiles table.
+    const QString checkName = ConnectionPrefix + QStringLiteral("check");
+    // Declared first, so that it goes last, after the query and the handle.
+    struct Closer
+    {
+        QString Name;
+        ~Closer() { QSqlDatabase::removeDatabase(Name); }
+    } closer{checkName};
+    QSqlDatabase database = QSqlDatabase::addDatabase(SqliteDriver, checkName);
+    database.setDatabaseName(FilePath);
+    database.setConnectOptions(ReadOnly);
+    if (!database.open())
         return QStringLiteral("damaged: the database cannot be opened");
-    const QSqlDatabase database = QSqlDatabase::database(connection->Name, false);
     QSqlQuery query(database);
     query.setForwardOnly(true);
 

@@ -224,7 +224,9 @@ std::unique_ptr<UPmTiles> UPmTiles::Open(const QString &Path, QString *Error)
 
 QString UPmTiles::Check()
 {
-    if (!File.open(QIODevice::ReadOnly))
+    // Unbuffered: every read seeks anyway, and a file changed underneath
+    // must not be answered from an old buffer.
+    if (!File.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return QStringLiteral("cannot be read");
     FileSize = quint64(File.size());
     const QByteArray header = File.read(HeaderBytes);
