@@ -52,7 +52,11 @@ std::optional<qint64> FreshUntil(const QNetworkReply *Reply, qint64 Now)
     }
     const QByteArray expires = Reply->rawHeader("Expires");
     if (!expires.isEmpty()) {
-        const QDateTime at = QDateTime::fromString(QString::fromLatin1(expires), Qt::RFC2822Date);
+        // HTTP dates end in "GMT", which Qt's RFC 2822 reading does not take.
+        QString text = QString::fromLatin1(expires).trimmed();
+        if (text.endsWith(QLatin1String(" GMT")))
+            text = text.chopped(4) + QLatin1String(" +0000");
+        const QDateTime at = QDateTime::fromString(text, Qt::RFC2822Date);
         // An Expires that cannot be read means "already expired".
         return at.isValid() ? at.toMSecsSinceEpoch() : Now;
     }

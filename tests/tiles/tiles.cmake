@@ -3,3 +3,9 @@
 vialumo_add_qtest(NAME tst_offlinemaps
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_offlinemaps.cpp
   LIBS vialumo_tiles)
+vialumo_add_qtest(NAME tst_tilecache
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tilecache.cpp
+  LIBS vialumo_tiles)
+vialumo_add_qtest(NAME tst_tileservice
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tileservice.cpp
+  LIBS vialumo_tiles)
