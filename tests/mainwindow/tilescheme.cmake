@@ -1,0 +1,5 @@
+# The tile scheme handler in a real web view, with offline maps made at test
+# time and a stand-in tile server.
+vialumo_add_qtest(NAME tst_tilescheme
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tilescheme.cpp
+  LIBS vialumo_ui)
