@@ -3,7 +3,8 @@
 // 16): the 95th percentile and the median of 2,000 tiles read at random
 // places through the readers, beside the same bytes read with one prepared
 // SQLite query (MBTiles) and one plain read at the tile's known offset
-// (PMTiles). The files are fresh, so mostly in the system's file cache for
+// (PMTiles); then the same tiles through the tile service, as the map
+// page's requests are served. The files are fresh, so mostly in the system's file cache for
 // both the readers and the baselines.
 
 #include "benchsupport.h"
@@ -23,6 +24,9 @@
 #include "tiles/ugzip.h"
 #include "tiles/umbtiles.h"
 #include "tiles/upmtiles.h"
+#include "tiles/utileservice.h"
+
+#include <QEventLoop>
 
 using namespace benchsupport;
 
@@ -156,6 +160,28 @@ template<typename F> Figures Time(const std::vector<int> &Tiles, F Read)
     return {ms[ms.size() / 2], ms[ms.size() * 95 / 100]};
 }
 
+// Through the tile service, as the map page's request is served: a worker
+// thread reads the map, the answer comes back on the event loop.
+Figures Served(const std::shared_ptr<UOfflineMap> &Map, const std::vector<int> &Tiles, const QString &CacheFolder)
+{
+    UTileService::Options options;
+    options.CacheFolder = CacheFolder;
+    options.ServerTemplate.clear();
+    UTileService service(options);
+    service.SetOfflineMaps({Map});
+    QObject receiver;
+    return Time(Tiles, [&](int i) {
+        QByteArray data;
+        QEventLoop loop;
+        service.Request(TileAt(i), &receiver, [&](const UTileAnswer &answer) {
+            data = answer.Data;
+            loop.quit();
+        });
+        loop.exec();
+        return data;
+    });
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -179,8 +205,8 @@ int main(int argc, char **argv)
         sample.push_back(int(random.bounded(Side * Side)));
 
     QString error;
-    std::unique_ptr<UOfflineMap> mb = UOfflineMap::Open(mbPath, &error);
-    std::unique_ptr<UOfflineMap> pm = UOfflineMap::Open(pmPath, &error);
+    std::shared_ptr<UOfflineMap> mb = UOfflineMap::Open(mbPath, &error);
+    std::shared_ptr<UOfflineMap> pm = UOfflineMap::Open(pmPath, &error);
     if (!mb || !pm) {
         std::fprintf(Errors, "bench_tiles: %s\n", qPrintable(error));
         return 1;
@@ -217,6 +243,9 @@ int main(int argc, char **argv)
         return plain.read(TileBytes);
     });
 
+    const Figures mbServed = Served(mb, sample, dir.filePath(QStringLiteral("cache")));
+    const Figures pmServed = Served(pm, sample, dir.filePath(QStringLiteral("cache")));
+
     std::printf("bench_tiles: one tile from a %.2f GB MBTiles file (made in %.0f s): p95 %.3f ms, median %.3f ms"
                 " (%d tiles at random); one prepared SQLite query for the same tile: p95 %.3f ms, median %.3f ms\n",
                 double(QFile(mbPath).size()) / 1e9, makeMb / 1000.0, mbReader.P95, mbReader.Median, Samples,
@@ -226,5 +255,9 @@ int main(int argc, char **argv)
                 " p95 %.3f ms, median %.3f ms\n",
                 double(QFile(pmPath).size()) / 1e9, makePm / 1000.0, pmReader.P95, pmReader.Median, Samples,
                 (Side * Side + LeafEntries - 1) / LeafEntries, pmRead.P95, pmRead.Median);
+    std::printf("bench_tiles: the same tiles served through the tile service (asked, read on a worker thread,"
+                " answered on the event loop): MBTiles p95 %.3f ms, median %.3f ms; PMTiles p95 %.3f ms,"
+                " median %.3f ms\n",
+                mbServed.P95, mbServed.Median, pmServed.P95, pmServed.Median);
     return 0;
 }
