@@ -3,7 +3,7 @@
 #include "gpslog/gpsseconds.h"
 #include "gpslog/gpxfilereader.h"
 #include "gpslog/nmeafilereader.h"
-#include "gpslog/videogpsreader.h"
+#include "gpslog/mp4/videogpsreader.h"
 #include "gpslog/videospan.h"
 #include "catalogue/videosuffixes.h"
 
@@ -266,6 +266,16 @@ QString UVideoAndGpsfiles::GetGpsSourceText(int Index) const
     if (Index < 0 || Index >= VideoAndGpsfileList.size())
         return QString();
     return VideoAndGpsfileList.at(Index).GpsSourceText;
+}
+
+UCameraFiles UVideoAndGpsfiles::GetCameras(int Index) const
+{
+    if (Index < 0 || Index >= VideoAndGpsfileList.size())
+        return {};
+    const VideoAndGpsfile &entry = VideoAndGpsfileList.at(Index);
+    if (!entry.Cameras.isEmpty())
+        return entry.Cameras;
+    return {UCameraFile{UCameraRole::Front, entry.VideoPath}};
 }
 
 VideoAndGpsfile UVideoAndGpsfiles::RateVideo(const QString &VideoPath)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "catalogue/ucamerafile.h"
+
 // The words GetGpsfileStatus() hands out for a recording's GPS log.
 inline constexpr QLatin1String GpsfileAvailableWord("Available");
 inline constexpr QLatin1String GpsfileUnavailableWord("Unavailable");
@@ -38,6 +40,9 @@ struct VideoAndGpsfile
     GpsSourceKind GpsSource = GpsSourceKind::None;
     // What the GPS File cell's tooltip says of the source.
     QString GpsSourceText;
+    // Every camera's file of the recording, the front (VideoPath) first;
+    // empty for a recording of one camera.
+    UCameraFiles Cameras;
 };
 
 // The ordered list of imported recordings. An entry's index is the
@@ -59,6 +64,9 @@ public:
     // The source and its fixes in words ("GPS inside the video: 61 fixes in
     // 61 s", "GPS log gps0001.log"); empty without a source.
     QString GetGpsSourceText(int Index) const;
+    // Every camera's file of the recording, the front (its VideoPath) first;
+    // one for a recording of one camera, none for an index out of range.
+    UCameraFiles GetCameras(int Index) const;
 
     // An entry for the video at VideoPath with its GPS log found and rated,
     // as AddVideoAndGpsfiles makes them; its VideoName is empty when there is

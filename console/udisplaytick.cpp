@@ -5,7 +5,7 @@
 #include "console/umapbridge.h"
 #include "console/umapscript.h"
 #include "gpslog/gpslogdata.h"
-#include "playback/uvlcwrapper.h"
+#include "playback/enginestate.h"
 
 namespace {
 
@@ -100,20 +100,20 @@ QList<UDisplayStep> UDisplayTick::Steps(const UDisplayReading &Reading)
 {
     QList<UDisplayStep> steps;
     switch (Reading.EngineState) {
-    case UVlcWrapper::StateStopped:
+    case UEngineState::StateStopped:
         steps << TextStep(UDisplayStep::SetTimeLabel, StoppedTimeText) << Slider(0);
         if (Reading.PlayButtonState != PlayFace)
             steps << Plain(UDisplayStep::SwitchPlayFace);
         return steps;
-    case UVlcWrapper::StateEnded:
+    case UEngineState::StateEnded:
         steps << Slider(SliderEnd);
         if (Reading.PlayButtonState != PlayFace)
             steps << Plain(UDisplayStep::SwitchPlayFace);
         steps << Plain(UDisplayStep::PlayNext);
         return steps;
-    case UVlcWrapper::StatePlaying:
+    case UEngineState::StatePlaying:
         break;
-    case UVlcWrapper::StatePaused:
+    case UEngineState::StatePaused:
         // Every display stays as it is; the map's car stops where the engine stands.
         SendClock(steps, Reading, false);
         return steps;

@@ -31,7 +31,7 @@ struct UDisplayStep
 // the map page asked for and the play/pause face.
 struct UDisplayReading
 {
-    int EngineState = 0;    // UVlcWrapper::EngineState
+    int EngineState = 0;    // UEngineState::EngineState
     qint64 Time = -1;       // play time, ms
     qint64 Length = -1;     // recording length, ms; 0 or less while unknown
     const GpsLogData *Track = nullptr;

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "console/umapscript.h"
-#include "playback/uvlcwrapper.h"
+#include "playback/enginestate.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ QStringList UMapRoute::ShowCalls(const GpsTrack &Track)
 
 std::optional<qint64> UMapRoute::SeekTarget(int Second, int EngineState, qint64 LengthMs) const
 {
-    if (!RouteShown || (EngineState != UVlcWrapper::StatePlaying && EngineState != UVlcWrapper::StatePaused))
+    if (!RouteShown || (EngineState != UEngineState::StatePlaying && EngineState != UEngineState::StatePaused))
         return std::nullopt;
     qint64 target = qMax<qint64>(0, qint64(Second) * MillisecondsPerSecond);
     if (LengthMs > 0)

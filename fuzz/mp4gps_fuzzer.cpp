@@ -7,15 +7,15 @@
 // bound stops the run.
 
 #include "fuzztarget.h"
-#include "gpslog/blackvuegps.h"
-#include "gpslog/embeddedgps.h"
-#include "gpslog/gpmfgps.h"
+#include "gpslog/mp4/blackvuegps.h"
+#include "gpslog/mp4/embeddedgps.h"
+#include "gpslog/mp4/gpmfgps.h"
 #include "gpslog/gpsposition.h"
 #include "gpslog/gpsseconds.h"
-#include "gpslog/mp4boxes.h"
-#include "gpslog/mp4sampletable.h"
-#include "gpslog/novatekgps.h"
-#include "gpslog/seventymaigps.h"
+#include "gpslog/mp4/mp4boxes.h"
+#include "gpslog/mp4/mp4sampletable.h"
+#include "gpslog/mp4/novatekgps.h"
+#include "gpslog/mp4/seventymaigps.h"
 #include "gpslog/videospan.h"
 
 #include <QBuffer>

@@ -3,7 +3,7 @@
 #include "gpslog/gpxfilereader.h"
 #include "gpslog/nmeafilereader.h"
 #include "gpslog/recorderlogreader.h"
-#include "gpslog/videogpsreader.h"
+#include "gpslog/mp4/videogpsreader.h"
 
 #include <QFile>
 #include <QFileInfo>

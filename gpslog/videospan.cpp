@@ -1,6 +1,6 @@
 #include "videospan.h"
 
-#include "gpslog/mp4boxes.h"
+#include "gpslog/mp4/mp4boxes.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -7,28 +7,18 @@
 
 #include <future>
 
+#include "playback/enginestate.h"
+
 struct libvlc_instance_t;
 struct libvlc_media_player_t;
 struct libvlc_media_t;
 
 // The program's only contact with libvlc: one engine, one player, and the
 // play list of video paths with its current index.
-class UVlcWrapper : public QObject
+class UVlcWrapper : public QObject, public UEngineState
 {
     Q_OBJECT
 public:
-    // The engine's media states, as GetState() reports them.
-    enum EngineState : int {
-        StateIdle = 0,
-        StateOpening = 1,
-        StateBuffering = 2,
-        StatePlaying = 3,
-        StatePaused = 4,
-        StateStopped = 5,
-        StateEnded = 6,
-        StateError = 7,
-    };
-
     explicit UVlcWrapper(QObject *parent = nullptr);
     ~UVlcWrapper() override;
 

@@ -2,4 +2,4 @@
 add_executable(bench_speedometer ${CMAKE_CURRENT_LIST_DIR}/bench_speedometer.cpp)
 target_link_libraries(bench_speedometer PRIVATE vialumo_warnings)
 target_include_directories(bench_speedometer PRIVATE ${CMAKE_SOURCE_DIR}/bench/support)
-target_link_libraries(bench_speedometer PRIVATE vialumo_ui Qt6::Test)
+target_link_libraries(bench_speedometer PRIVATE vialumo_widgets Qt6::Test)

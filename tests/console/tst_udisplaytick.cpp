@@ -4,7 +4,7 @@
 #include "console/udisplaytick.h"
 #include "console/ulistpaging.h"
 #include "gpslog/gpslogdata.h"
-#include "playback/uvlcwrapper.h"
+#include "playback/enginestate.h"
 
 namespace {
 
@@ -128,90 +128,90 @@ private slots:
         const QStringList northEast = {NorthEastA, NorthEastB, NorthEastB};
         const QString label = "label 00:00:01/00:00:03";
 
-        QTest::newRow("stopped, Pause face") << int(UVlcWrapper::StateStopped) << qint64(-1) << qint64(-1)
+        QTest::newRow("stopped, Pause face") << int(UEngineState::StateStopped) << qint64(-1) << qint64(-1)
                                              << northEast << 1 << 0
                                              << QStringList{"label 00:00:00/00:00:00", "slider 0", "face"};
-        QTest::newRow("stopped, Play face") << int(UVlcWrapper::StateStopped) << qint64(1200) << qint64(3000)
+        QTest::newRow("stopped, Play face") << int(UEngineState::StateStopped) << qint64(1200) << qint64(3000)
                                             << northEast << 1 << 1
                                             << QStringList{"label 00:00:00/00:00:00", "slider 0"};
-        QTest::newRow("ended, Pause face") << int(UVlcWrapper::StateEnded) << qint64(3000) << qint64(3000)
+        QTest::newRow("ended, Pause face") << int(UEngineState::StateEnded) << qint64(3000) << qint64(3000)
                                            << northEast << 1 << 0 << QStringList{"slider 1000", "face", "next"};
-        QTest::newRow("ended again") << int(UVlcWrapper::StateEnded) << qint64(3000) << qint64(3000) << northEast
+        QTest::newRow("ended again") << int(UEngineState::StateEnded) << qint64(3000) << qint64(3000) << northEast
                                      << 2 << 1 << QStringList{"slider 1000", "next"};
-        for (int state : {UVlcWrapper::StateIdle, UVlcWrapper::StateOpening, UVlcWrapper::StateBuffering,
-                          UVlcWrapper::StateError}) {
+        for (int state : {UEngineState::StateIdle, UEngineState::StateOpening, UEngineState::StateBuffering,
+                          UEngineState::StateError}) {
             QTest::addRow("state %d changes nothing", state)
                 << state << qint64(1500) << qint64(3000) << northEast << 1 << 0 << QStringList();
         }
 
         QTest::newRow("playing north east")
-            << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << northEast << 1 << 1
+            << int(UEngineState::StatePlaying) << qint64(1500) << qint64(3000) << northEast << 1 << 1
             << QStringList{"slider 500", label, Position("E", "113.95000", "N", "22.55000"), "speed 37.04",
                            "call setstart(22.53539,113.94280)", "call setposition(22.55000,113.95000)", "face",
                            Clock(1500, true)};
         QTest::newRow("playing south west, Pause face")
-            << int(UVlcWrapper::StatePlaying) << qint64(1999) << qint64(3000)
+            << int(UEngineState::StatePlaying) << qint64(1999) << qint64(3000)
             << QStringList{SouthWestA, SouthWestB} << 1 << 0
             << QStringList{"slider 666", label, Position("W", "113.95000", "S", "22.55000"), "speed 37.04",
                            "call setstart(-22.53539,-113.94280)", "call setposition(-22.55000,-113.95000)",
                            Clock(1999, true)};
         QTest::newRow("second without a fix")
-            << int(UVlcWrapper::StatePlaying) << qint64(900) << qint64(3000)
+            << int(UEngineState::StatePlaying) << qint64(900) << qint64(3000)
             << QStringList{NoFix, NoFixSouthWest, NorthEastA} << 1 << 0
             << QStringList{"slider 300", "label 00:00:00/00:00:03", Letters("E", "N"), "speed 0",
                            "call setstart(22.53539,113.94280)", Clock(900, true)};
         QTest::newRow("second without a fix, letters of the line")
-            << int(UVlcWrapper::StatePlaying) << qint64(1000) << qint64(3000)
+            << int(UEngineState::StatePlaying) << qint64(1000) << qint64(3000)
             << QStringList{NoFix, NoFixSouthWest, NorthEastA} << 1 << 0
             << QStringList{"slider 333", label, Letters("W", "S"), "speed 0", "call setstart(22.53539,113.94280)",
                            Clock(1000, true)};
         QTest::newRow("past the last line: the last record")
-            << int(UVlcWrapper::StatePlaying) << qint64(7000) << qint64(8000) << QStringList{NorthEastA, NorthEastB}
+            << int(UEngineState::StatePlaying) << qint64(7000) << qint64(8000) << QStringList{NorthEastA, NorthEastB}
             << 1 << 0
             << QStringList{"slider 875", "label 00:00:07/00:00:08", Position("E", "113.95000", "N", "22.55000"),
                            "speed 37.04", "call setstart(22.53539,113.94280)", "call setposition(22.55000,113.95000)",
                            Clock(7000, true)};
         QTest::newRow("empty track: no position call")
-            << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << QStringList() << 1 << 0
+            << int(UEngineState::StatePlaying) << qint64(1500) << qint64(3000) << QStringList() << 1 << 0
             << QStringList{"slider 500", label, Letters("E", "N"), "speed 0", Clock(1500, true)};
         QTest::newRow("track without any fix: no position call")
-            << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << QStringList{NoFix, NoFix} << 1 << 0
+            << int(UEngineState::StatePlaying) << qint64(1500) << qint64(3000) << QStringList{NoFix, NoFix} << 1 << 0
             << QStringList{"slider 500", label, Letters("E", "N"), "speed 0", Clock(1500, true)};
         QTest::newRow("length 0")
-            << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(0) << northEast << 3 << 0
+            << int(UEngineState::StatePlaying) << qint64(1500) << qint64(0) << northEast << 3 << 0
             << QStringList{"slider 0", "label 00:00:01/00:00:00"};
         QTest::newRow("length unknown")
-            << int(UVlcWrapper::StatePlaying) << qint64(0) << qint64(-1) << northEast << 3 << 0
+            << int(UEngineState::StatePlaying) << qint64(0) << qint64(-1) << northEast << 3 << 0
             << QStringList{"slider 0", "label 00:00:00/00:00:00"};
         // The engine's time unknown: the map's clock is not set back to the start.
         QTest::newRow("time unknown: second 0")
-            << int(UVlcWrapper::StatePlaying) << qint64(-1) << qint64(3000) << northEast << 1 << 0
+            << int(UEngineState::StatePlaying) << qint64(-1) << qint64(3000) << northEast << 1 << 0
             << QStringList{"slider 0", "label 00:00:00/00:00:03", Position("E", "113.94280", "N", "22.53539"),
                            "speed 18.52", "call setstart(22.53539,113.94280)", "call setposition(22.53539,113.94280)"};
         QTest::newRow("time past the length")
-            << int(UVlcWrapper::StatePlaying) << qint64(3500) << qint64(3000) << northEast << 2 << 0
+            << int(UEngineState::StatePlaying) << qint64(3500) << qint64(3000) << northEast << 2 << 0
             << QStringList{"slider 1000", "label 00:00:03/00:00:03"};
         QTest::newRow("past 99 hours")
-            << int(UVlcWrapper::StatePlaying) << qint64(360000000) << qint64(444245000) << northEast << 4 << 0
+            << int(UEngineState::StatePlaying) << qint64(360000000) << qint64(444245000) << northEast << 4 << 0
             << QStringList{"slider 810", "label 100:00:00/123:24:05"};
         for (int playStatus : {0, 2, 3, 4}) {
             QTest::addRow("playing with PlayStatus %d: no position", playStatus)
-                << int(UVlcWrapper::StatePlaying) << qint64(1500) << qint64(3000) << northEast << playStatus << 1
+                << int(UEngineState::StatePlaying) << qint64(1500) << qint64(3000) << northEast << playStatus << 1
                 << QStringList{"slider 500", label, "face"};
         }
 
         // Paused: every display stays as it is, the map's car stops where the engine stands.
         QTest::newRow("paused on the online map")
-            << int(UVlcWrapper::StatePaused) << qint64(1500) << qint64(3000) << northEast << 1 << 1
+            << int(UEngineState::StatePaused) << qint64(1500) << qint64(3000) << northEast << 1 << 1
             << QStringList{Clock(1500, false)};
         QTest::newRow("paused, Pause face")
-            << int(UVlcWrapper::StatePaused) << qint64(2750) << qint64(3000) << northEast << 1 << 0
+            << int(UEngineState::StatePaused) << qint64(2750) << qint64(3000) << northEast << 1 << 0
             << QStringList{Clock(2750, false)};
         QTest::newRow("paused, time unknown")
-            << int(UVlcWrapper::StatePaused) << qint64(-1) << qint64(3000) << northEast << 1 << 0 << QStringList();
+            << int(UEngineState::StatePaused) << qint64(-1) << qint64(3000) << northEast << 1 << 0 << QStringList();
         for (int playStatus : {0, 2, 3, 4}) {
             QTest::addRow("paused with PlayStatus %d changes nothing", playStatus)
-                << int(UVlcWrapper::StatePaused) << qint64(1500) << qint64(3000) << northEast << playStatus << 1
+                << int(UEngineState::StatePaused) << qint64(1500) << qint64(3000) << northEast << playStatus << 1
                 << QStringList();
         }
     }
@@ -253,7 +253,7 @@ private slots:
         QFETCH(int, count);
         QFETCH(int, next);
         UDisplayReading reading;
-        reading.EngineState = UVlcWrapper::StateEnded;
+        reading.EngineState = UEngineState::StateEnded;
         reading.PlayButtonState = 1;
         QCOMPARE(Render(UDisplayTick::Steps(reading)), QStringList({"slider 1000", "next"}));
         const auto step = UListPaging::NextRecording(index, count);
@@ -280,7 +280,7 @@ private slots:
         GpsLogData track;
         Read(track, {NorthEastA, NorthEastB, SouthWestA, SouthWestB});
         UDisplayReading reading;
-        reading.EngineState = UVlcWrapper::StatePlaying;
+        reading.EngineState = UEngineState::StatePlaying;
         reading.Time = 2500;
         reading.Length = 4000;
         reading.Track = &track;
@@ -302,13 +302,13 @@ private slots:
     void withoutATrackNothingIsRead()
     {
         UDisplayReading reading;
-        reading.EngineState = UVlcWrapper::StatePlaying;
+        reading.EngineState = UEngineState::StatePlaying;
         reading.Time = 1000;
         reading.Length = 2000;
         reading.PlayStatus = UMapBridge::OnlineMap;
         reading.PlayButtonState = 0;
         QCOMPARE(Render(UDisplayTick::Steps(reading)), QStringList({"slider 500", "label 00:00:01/00:00:02"}));
-        reading.EngineState = UVlcWrapper::StatePaused;
+        reading.EngineState = UEngineState::StatePaused;
         QCOMPARE(Render(UDisplayTick::Steps(reading)), QStringList());
     }
 

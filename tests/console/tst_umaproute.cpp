@@ -6,7 +6,7 @@
 #include "console/umaproute.h"
 #include "console/umapscript.h"
 #include "gpslog/gpstrack.h"
-#include "playback/uvlcwrapper.h"
+#include "playback/enginestate.h"
 
 namespace {
 
@@ -287,8 +287,8 @@ private slots:
         QTest::addColumn<qint64>("length");
         QTest::addColumn<qint64>("target"); // -1: ignored
 
-        const int playing = UVlcWrapper::StatePlaying;
-        const int paused = UVlcWrapper::StatePaused;
+        const int playing = UEngineState::StatePlaying;
+        const int paused = UEngineState::StatePaused;
         QTest::newRow("playing") << "shown" << playing << 7 << qint64(60000) << qint64(7000);
         QTest::newRow("paused") << "shown" << paused << 7 << qint64(60000) << qint64(7000);
         QTest::newRow("the start") << "shown" << playing << 0 << qint64(60000) << qint64(0);
@@ -299,8 +299,8 @@ private slots:
         QTest::newRow("smallest second") << "shown" << playing << INT_MIN << qint64(60000) << qint64(0);
         QTest::newRow("length unknown") << "shown" << playing << 75 << qint64(-1) << qint64(75000);
         QTest::newRow("length 0") << "shown" << playing << 75 << qint64(0) << qint64(75000);
-        for (int state : {UVlcWrapper::StateIdle, UVlcWrapper::StateOpening, UVlcWrapper::StateBuffering,
-                          UVlcWrapper::StateStopped, UVlcWrapper::StateEnded, UVlcWrapper::StateError})
+        for (int state : {UEngineState::StateIdle, UEngineState::StateOpening, UEngineState::StateBuffering,
+                          UEngineState::StateStopped, UEngineState::StateEnded, UEngineState::StateError})
             QTest::addRow("engine state %d", state) << "shown" << state << 7 << qint64(60000) << qint64(-1);
         QTest::newRow("no route yet") << "" << playing << 7 << qint64(60000) << qint64(-1);
         QTest::newRow("another recording chosen since") << "shown chosen" << playing << 7 << qint64(60000)

@@ -2,7 +2,7 @@
 # the real files they are checked on are in tests/data.
 vialumo_add_qtest(NAME tst_nmeareader
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_nmeareader.cpp
-  LIBS vialumo_core)
+  LIBS vialumo_gpslog)
 vialumo_add_qtest(NAME tst_gpx
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_gpx.cpp
-  LIBS vialumo_core)
+  LIBS vialumo_gpslog)

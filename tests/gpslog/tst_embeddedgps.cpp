@@ -1,12 +1,12 @@
 // GPS stored inside videos: the real 70mai and GoPro files, generated files
 // of every layout, and damaged ones.
 
-#include "gpslog/blackvuegps.h"
-#include "gpslog/embeddedgps.h"
-#include "gpslog/gpmfgps.h"
-#include "gpslog/mp4boxes.h"
-#include "gpslog/novatekgps.h"
-#include "gpslog/seventymaigps.h"
+#include "gpslog/mp4/blackvuegps.h"
+#include "gpslog/mp4/embeddedgps.h"
+#include "gpslog/mp4/gpmfgps.h"
+#include "gpslog/mp4/mp4boxes.h"
+#include "gpslog/mp4/novatekgps.h"
+#include "gpslog/mp4/seventymaigps.h"
 #include "mp4gpswriter.h"
 
 #include <QBuffer>

@@ -10,7 +10,7 @@
 #include "gpslog/gpxfilereader.h"
 #include "gpslog/nmeafilereader.h"
 #include "gpslog/recorderlogreader.h"
-#include "gpslog/videogpsreader.h"
+#include "gpslog/mp4/videogpsreader.h"
 #include "gpslog/videospan.h"
 #include "mp4gpswriter.h"
 

@@ -1,11 +1,11 @@
 // The MP4 box walker and the sample tables, on damaged and huge files.
 
-#include "gpslog/embeddedgps.h"
-#include "gpslog/gpmfgps.h"
-#include "gpslog/mp4boxes.h"
-#include "gpslog/mp4sampletable.h"
-#include "gpslog/novatekgps.h"
-#include "gpslog/seventymaigps.h"
+#include "gpslog/mp4/embeddedgps.h"
+#include "gpslog/mp4/gpmfgps.h"
+#include "gpslog/mp4/mp4boxes.h"
+#include "gpslog/mp4/mp4sampletable.h"
+#include "gpslog/mp4/novatekgps.h"
+#include "gpslog/mp4/seventymaigps.h"
 #include "mp4gpswriter.h"
 
 #include <QBuffer>

@@ -2,4 +2,4 @@
 # window manager: the test starts openbox for its own run.
 vialumo_add_qtest(NAME tst_tracora_modes
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_modes.cpp
-  LIBS vialumo_ui XCB TIMEOUT 300)
+  LIBS vialumo_mainwindow XCB TIMEOUT 300)

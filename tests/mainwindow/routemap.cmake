@@ -11,5 +11,5 @@ add_custom_command(OUTPUT ${VIALUMO_TESTDATA_DIR}/drive12s.MOV
 add_custom_target(vialumo_testdata_drive ALL DEPENDS ${VIALUMO_TESTDATA_DIR}/drive12s.MOV)
 vialumo_add_qtest(NAME tst_tracora_routemap
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_routemap.cpp ${CMAKE_CURRENT_LIST_DIR}/realmappage.h ${CMAKE_CURRENT_LIST_DIR}/driveclip.h
-  LIBS vialumo_ui XCB)
+  LIBS vialumo_mainwindow XCB)
 add_dependencies(tst_tracora_routemap vialumo_testdata_drive)

@@ -2,13 +2,13 @@
 # the clips there are sound-only.
 vialumo_add_qtest(NAME tst_uvlcwrapper_index
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uvlcwrapper_index.cpp
-  LIBS vialumo_core
+  LIBS vialumo_playback
   TIMEOUT 300)
 
 # Real clips drawn into a real X window.
 vialumo_add_qtest(NAME tst_uvlcwrapper
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uvlcwrapper.cpp
-  LIBS vialumo_core Qt6::Widgets
+  LIBS vialumo_playback Qt6::Widgets
   XCB
   TIMEOUT 300)
 
@@ -16,5 +16,5 @@ vialumo_add_qtest(NAME tst_uvlcwrapper
 # memory given back.
 vialumo_add_qtest(NAME tst_enginememory
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_enginememory.cpp
-  LIBS vialumo_core
+  LIBS vialumo_playback
   TIMEOUT 120)

@@ -1,9 +1,12 @@
 vialumo_add_qtest(NAME tst_udoubleclickedwidget
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_udoubleclickedwidget.cpp
-  LIBS vialumo_ui)
+  LIBS vialumo_widgets)
 vialumo_add_qtest(NAME tst_uspeedmeter
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uspeedmeter.cpp
-  LIBS vialumo_ui)
+  LIBS vialumo_widgets)
 vialumo_add_qtest(NAME tst_udirectslider
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_udirectslider.cpp
-  LIBS vialumo_ui)
+  LIBS vialumo_widgets)
+# The slider is checked under the program's own style sheet.
+target_sources(tst_udirectslider PRIVATE $<TARGET_OBJECTS:vialumo_resources>)
+add_dependencies(tst_udirectslider vialumo_resources)

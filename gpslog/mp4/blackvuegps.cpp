@@ -1,6 +1,6 @@
 #include "blackvuegps.h"
 
-#include "gpslog/mp4boxes.h"
+#include "gpslog/mp4/mp4boxes.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #ifndef VIDEOGPSREADER_H
 #define VIDEOGPSREADER_H
 
-#include "gpslog/embeddedgps.h"
+#include "gpslog/mp4/embeddedgps.h"
 #include "gpslog/gpsreader.h"
 
 // A video that holds its own GPS (see EmbeddedGps for the layouts): each

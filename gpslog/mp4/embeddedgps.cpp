@@ -1,10 +1,10 @@
 #include "embeddedgps.h"
 
-#include "gpslog/blackvuegps.h"
-#include "gpslog/gpmfgps.h"
-#include "gpslog/mp4boxes.h"
-#include "gpslog/novatekgps.h"
-#include "gpslog/seventymaigps.h"
+#include "gpslog/mp4/blackvuegps.h"
+#include "gpslog/mp4/gpmfgps.h"
+#include "gpslog/mp4/mp4boxes.h"
+#include "gpslog/mp4/novatekgps.h"
+#include "gpslog/mp4/seventymaigps.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #include "seventymaigps.h"
 
 #include "gpslog/gpsposition.h"
-#include "gpslog/mp4boxes.h"
+#include "gpslog/mp4/mp4boxes.h"
 
 #include <QtEndian>
 

@@ -1,8 +1,8 @@
 #include "gpmfgps.h"
 
 #include "gpslog/gpsposition.h"
-#include "gpslog/mp4boxes.h"
-#include "gpslog/mp4sampletable.h"
+#include "gpslog/mp4/mp4boxes.h"
+#include "gpslog/mp4/mp4sampletable.h"
 
 #include <QDate>
 #include <QTime>

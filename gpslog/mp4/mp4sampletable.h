@@ -1,7 +1,7 @@
 #ifndef MP4SAMPLETABLE_H
 #define MP4SAMPLETABLE_H
 
-#include "gpslog/mp4boxes.h"
+#include "gpslog/mp4/mp4boxes.h"
 
 #include <QList>
 #include <QtGlobal>
