@@ -7,6 +7,8 @@
 #include <QtTest>
 
 #include <QBuffer>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImage>
 #include <QMutex>
 #include <QTcpServer>
@@ -90,9 +92,23 @@ public:
     }
 };
 
+// Runs the event loop until Done holds, without the sleeps of
+// QTest::qWaitFor: the web engine hops through this thread many times.
 bool Spin(const std::function<bool()> &Done, int TimeoutMs)
 {
-    return QTest::qWaitFor(Done, TimeoutMs);
+    if (Done())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (Done() || clock.elapsed() > TimeoutMs)
+            loop.quit();
+    });
+    poll.start(2);
+    loop.exec();
+    return Done();
 }
 
 QVariant Evaluate(QWebEnginePage *Page, const QString &Script)
@@ -233,7 +249,9 @@ private slots:
                      20000));
         // Pan a little, as following the car does.
         Evaluate(v.Page, "vialumoMap.map.panBy([60, 40], {animate: false})");
-        QTest::qWait(800);
+        QElapsedTimer settle;
+        settle.start();
+        Spin([&] { return settle.elapsed() > 800; }, 2000);
         QMutexLocker locker(&v.Counter.Lock);
         QVERIFY(v.Counter.Tiles >= 4);
         QVERIFY2(v.Counter.Foreign.isEmpty(), qPrintable(v.Counter.Foreign.join('\n')));
