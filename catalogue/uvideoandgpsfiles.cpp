@@ -226,6 +226,13 @@ QString UVideoAndGpsfiles::GetVideoTime(int Index) const
     return VideoAndGpsfileList.at(Index).VideoCreateTime;
 }
 
+QDateTime UVideoAndGpsfiles::GetVideoDateTime(int Index) const
+{
+    if (Index < 0 || Index >= VideoAndGpsfileList.size())
+        return QDateTime();
+    return VideoAndGpsfileList.at(Index).VideoCreated;
+}
+
 QString UVideoAndGpsfiles::GetGpsfilePath(int Index) const
 {
     if (Index < 0 || Index >= VideoAndGpsfileList.size())
@@ -288,6 +295,7 @@ VideoAndGpsfile UVideoAndGpsfiles::RateVideo(const QString &VideoPath)
         const QDateTime created = CreationTime(info);
         entry.VideoCreateDate = created.toString(QLatin1String(DateFormat));
         entry.VideoCreateTime = created.toString(QLatin1String(TimeFormat));
+        entry.VideoCreated = created;
     }
     entry.GpsfilePath = GpsfilePathFor(VideoPath);
     entry.GpsfileStatus = entry.GpsfilePath.isEmpty() ? GpsfileNotExist : RateGpsfile(entry.GpsfilePath);

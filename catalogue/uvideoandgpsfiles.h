@@ -1,6 +1,7 @@
 #ifndef UVIDEOANDGPSFILES_H
 #define UVIDEOANDGPSFILES_H
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -35,6 +36,9 @@ struct VideoAndGpsfile
     QString VideoName;
     QString VideoCreateDate;
     QString VideoCreateTime;
+    // The file's creation time (its modification time where the file system
+    // keeps none), which VideoCreateDate and VideoCreateTime show.
+    QDateTime VideoCreated;
     QString GpsfilePath;
     int GpsfileStatus = 0;
     GpsSourceKind GpsSource = GpsSourceKind::None;
@@ -57,6 +61,8 @@ public:
     QString GetVideoName(int Index) const;
     QString GetVideoDate(int Index) const;
     QString GetVideoTime(int Index) const;
+    // The instant the list's date and time show; invalid out of range.
+    QDateTime GetVideoDateTime(int Index) const;
     QString GetGpsfilePath(int Index) const;
     QString GetGpsfileStatus(int Index) const;
     QString GetVideoPath(int Index) const;

@@ -66,7 +66,7 @@ int SliderValue(qint64 Time, qint64 Length)
     return int(qBound<qint64>(0, Time * UDisplayTick::SliderEnd / Length, qint64(UDisplayTick::SliderEnd)));
 }
 
-// The car at the play second, shown only on the online map, whose track was read.
+// The car at the play second, shown only on a map page whose track was read.
 void FollowTrack(QList<UDisplayStep> &Steps, qint64 Time, int ShiftSeconds, const GpsLogData &Track)
 {
     const qint64 second = qBound<qint64>(0, Time / 1000 - ShiftSeconds, qint64(INT_MAX));
@@ -85,11 +85,11 @@ void FollowTrack(QList<UDisplayStep> &Steps, qint64 Time, int ShiftSeconds, cons
         Steps << TextStep(UDisplayStep::RunMapCall, UMapScript::SetStartCall(first));
 }
 
-// The online map's clock: sent whenever the online map shows a recording
-// whose track was read and the engine knows its time.
+// The map's clock: sent whenever a map page shows a recording whose track
+// was read and the engine knows its time.
 void SendClock(QList<UDisplayStep> &Steps, const UDisplayReading &Reading, bool Playing)
 {
-    if (Reading.PlayStatus != UMapBridge::OnlineMap || !Reading.Track || Reading.Time < 0)
+    if (!UDisplayTick::FollowsTrack(Reading) || Reading.Time < 0)
         return;
     Steps << TextStep(UDisplayStep::RunMapCall, UMapScript::SetClockCall(Reading.Time, Playing));
 }
@@ -125,7 +125,7 @@ QList<UDisplayStep> UDisplayTick::Steps(const UDisplayReading &Reading)
     steps << Slider(SliderValue(Reading.Time, Reading.Length));
     steps << TextStep(UDisplayStep::SetTimeLabel,
                       FormatPlayTime(Reading.Time) + QLatin1Char('/') + FormatPlayTime(Reading.Length));
-    if (Reading.PlayStatus == UMapBridge::OnlineMap && Reading.Track)
+    if (FollowsTrack(Reading))
         FollowTrack(steps, Reading.Time, Reading.GpsShiftSeconds, *Reading.Track);
     if (Reading.PlayButtonState != PauseFace)
         steps << Plain(UDisplayStep::SwitchPlayFace);
@@ -162,4 +162,13 @@ QString UDisplayTick::PositionText(const GpsRecord &Record)
         return PositionIndent + EastWestTag(Record) + NoFixGap + NorthSouthTag(Record);
     return PositionIndent + EastWestTag(Record) + Record.Longitude + PositionGap + NorthSouthTag(Record)
         + Record.Latitude;
+}
+
+bool UDisplayTick::FollowsTrack(const UDisplayReading &Reading)
+{
+    if (!Reading.Track)
+        return false;
+    if (Reading.PlayStatus == UMapBridge::OnlineMap)
+        return true;
+    return Reading.PlayStatus == UMapBridge::NoConnection && Reading.TrackLoaded;
 }

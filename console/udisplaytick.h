@@ -40,6 +40,10 @@ struct UDisplayReading
     // Seconds the recording's GPS track is moved against the video: the car
     // is shown where it was GpsShiftSeconds before the play time.
     int GpsShiftSeconds = 0;
+    // The track was read for the recording playing (the window's
+    // GpsTrackLoaded): the offline map of the no-connection page follows it
+    // only then, since it may show a recording chosen before its track came.
+    bool TrackLoaded = false;
 };
 
 // The periodic display update: four times a second the displays follow the
@@ -51,8 +55,10 @@ public:
     static constexpr int IntervalMs = 250;
     static constexpr int SliderEnd = 1000;
 
-    // While the online map shows a recording whose track was read, playing
-    // ticks end with the map's clock and paused ticks send it alone.
+    // While the online map, or the offline map of the no-connection page,
+    // shows a recording whose track was read, playing ticks follow the track
+    // (position label, needle, map calls) and end with the map's clock, and
+    // paused ticks send the clock alone.
     static QList<UDisplayStep> Steps(const UDisplayReading &Reading);
 
     // The slider and the time label at once after a seek to Time: ticks of a
@@ -66,6 +72,10 @@ public:
     // The position label of a record: the hemisphere letters with the
     // unsigned numbers, or the letters alone for a line without a fix.
     static QString PositionText(const GpsRecord &Record);
+
+    // Whether a tick with this reading follows the track: on the online map,
+    // and on the no-connection page once the track was read for it.
+    static bool FollowsTrack(const UDisplayReading &Reading);
 };
 
 #endif // UDISPLAYTICK_H

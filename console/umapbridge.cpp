@@ -55,7 +55,7 @@ std::optional<UMapStep> UMapBridge::Choose(int Index, int VideoCount, const QStr
     return step;
 }
 
-UMapStep UMapBridge::LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded)
+UMapStep UMapBridge::LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded, int PlayingIndex, int VideoCount)
 {
     UMapStep step;
     // A failed load leaves the fallback timer running.
@@ -73,9 +73,22 @@ UMapStep UMapBridge::LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded)
         // whose script hangs, or whose renderer has died, never does.
         step.AskOnline = true;
         return step;
+    case NoConnection:
+        // The offline map draws the route and follows the car as the online
+        // map does: without the track the needle and the position would stand
+        // still while the video plays on. Read once per choice; a recording
+        // no longer in the list plays without one.
+        if (!TrackLoaded && PlayingIndex >= 0 && PlayingIndex < VideoCount) {
+            step.ReadTrack = true;
+            step.TrackIndex = PlayingIndex;
+            step.TrackLoaded = true;
+        }
+        step.FallbackTimer = UTimerAction::Stop;
+        step.Play = true;
+        step.TickTimer = UTimerAction::Start;
+        return step;
     case NoGpsFile:
     case NoGpsInfo:
-    case NoConnection:
         step.FallbackTimer = UTimerAction::Stop;
         step.Play = true;
         step.TickTimer = UTimerAction::Start;

@@ -23,7 +23,8 @@ struct UMapQuestion
 struct UMapStep
 {
     UTimerAction FallbackTimer = UTimerAction::Keep;
-    // Clear the GPS log reader and read the log of recording TrackIndex.
+    // Clear the GPS log reader and read the log of recording TrackIndex, then
+    // show its route on the page.
     bool ReadTrack = false;
     int TrackIndex = -1;
     // Play the play list's current index.
@@ -76,8 +77,10 @@ public:
 
     // The map view reported a load, successful or not. The fallback timer
     // stops there, except on the online map, where it keeps running until the
-    // page has answered whether it is online.
-    static UMapStep LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded);
+    // page has answered whether it is online. The no-connection page is an
+    // offline map: the track of the play list's current recording
+    // (PlayingIndex) is read for it once, as for the online map.
+    static UMapStep LoadReported(bool OK, qint32 PlayStatus, bool TrackLoaded, int PlayingIndex, int VideoCount);
 
     // The question a step's AskOnline puts about the recording PlayingIndex,
     // on behalf of the current choice.

@@ -23,6 +23,7 @@ const QString IsOnlineText = QStringLiteral(
 const QString ShowRouteName = QStringLiteral("showroute");
 const QString ShowPreviousRouteName = QStringLiteral("showpreviousroute");
 const QString SetClockName = QStringLiteral("setclock");
+const QString SetUnitsName = QStringLiteral("setunits");
 const QString SetTilesName = QStringLiteral("settiles");
 
 // Decimals of the route's numbers: 1e-7 degrees is about a centimetre, far
@@ -39,6 +40,14 @@ constexpr double FastestWrittenSpeed = 1e12;
 QString GuardedOpening(const QString &Name)
 {
     return QStringLiteral("typeof ") + Name + QStringLiteral(" === \"function\" && ") + Name + QLatin1Char('(');
+}
+
+// Text as a JavaScript string literal: JSON's quoting, which escapes quotes,
+// backslashes and control characters, so that no text ends the call early.
+QString JsString(const QString &Text)
+{
+    const QByteArray json = QJsonDocument(QJsonArray{Text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
 }
 
 char *WriteFixed(char *At, char *End, double Value, int Decimals)
@@ -136,12 +145,14 @@ QString UMapScript::SetClockCall(qint64 Milliseconds, bool Playing)
         + (Playing ? QLatin1String("true") : QLatin1String("false")) + QLatin1Char(')');
 }
 
+QString UMapScript::SetUnitsCall(const QString &UnitKey)
+{
+    return GuardedOpening(SetUnitsName) + JsString(UnitKey) + QLatin1Char(')');
+}
+
 QString UMapScript::SetTilesCall(const QString &Template)
 {
-    // A JSON string is a JavaScript string: quotes, backslashes and line
-    // breaks in the template cannot end the call early.
-    const QByteArray quoted = QJsonDocument(QJsonArray{Template}).toJson(QJsonDocument::Compact);
-    return GuardedOpening(SetTilesName) + QString::fromUtf8(quoted.mid(1, quoted.size() - 2)) + QLatin1Char(')');
+    return GuardedOpening(SetTilesName) + JsString(Template) + QLatin1Char(')');
 }
 
 bool UMapScript::IsRoutePoint(const GpsFix &Fix)

@@ -34,8 +34,10 @@ public:
     static QString ShowPreviousRouteCall(const GpsTrack &Track);
     // The engine's play time and whether it plays.
     static QString SetClockCall(qint64 Milliseconds, bool Playing);
-    // Where the page takes its map tiles from: a URL template with {z},
-    // {x} and {y}, sent as a JavaScript string.
+    // The unit of the speeds the page shows: a USpeedUnit key, "kmh" or "mph".
+    static QString SetUnitsCall(const QString &UnitKey);
+    // Map tiles on this computer, as a URL template with {z}, {x} and {y},
+    // sent as a JavaScript string whatever it holds; empty: the page's own.
     static QString SetTilesCall(const QString &Template);
 
     // Whether a fix goes into a route: a fix with a position on the globe.

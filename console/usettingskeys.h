@@ -21,6 +21,14 @@ inline QString ExportFolder() { return QStringLiteral("Folders/Export"); }
 inline QString OfflineMaps() { return QStringLiteral("Maps/Offline"); }
 // The folder "Add offline map..." opened last.
 inline QString OfflineMapFolder() { return QStringLiteral("Folders/OfflineMap"); }
+// The unit speeds are shown in: "kmh" or "mph" (USpeedUnit::Key).
+inline QString SpeedUnit() { return QStringLiteral("Display/SpeedUnit"); }
+// The zone of the local times the tooltips show, an IANA id such as
+// "Europe/Berlin"; the computer's zone when unset or unknown.
+inline QString TimeZone() { return QStringLiteral("Display/TimeZone"); }
+// Map tiles on this computer for both map pages, as a URL template with
+// {z}, {x} and {y} (file:, or the program's own scheme); none when unset.
+inline QString MapTiles() { return QStringLiteral("Map/TileTemplate"); }
 
 // The GPS shift of a recording, in seconds, under its canonical path. The
 // path is percent-encoded: a slash would open a settings group.

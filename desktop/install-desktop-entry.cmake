@@ -31,6 +31,10 @@ string(REPLACE "%" "%%" exec "${exec}")
 vialumo_desktop_string(VIALUMO_DESKTOP_EXEC "${exec}")
 vialumo_desktop_string(VIALUMO_DESKTOP_PATH "${program_dir}")
 
-configure_file("${VIALUMO_DESKTOP_TEMPLATE}" "${VIALUMO_DESKTOP_STAGING}/vialumo.desktop" @ONLY)
-file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/applications" TYPE FILE
-     FILES "${VIALUMO_DESKTOP_STAGING}/vialumo.desktop")
+# Staged in a folder of its own for each destination, so that installs to
+# different places at the same time (a package being made while the build is
+# installed elsewhere) never hand each other their entry.
+string(SHA1 destination "$ENV{DESTDIR}|${CMAKE_INSTALL_PREFIX}")
+set(staged "${VIALUMO_DESKTOP_STAGING}/${destination}/vialumo.desktop")
+configure_file("${VIALUMO_DESKTOP_TEMPLATE}" "${staged}" @ONLY)
+file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/applications" TYPE FILE FILES "${staged}")

@@ -2,10 +2,13 @@
 #define TRACORA_H
 
 #include <QHash>
+#include <QTimeZone>
 #include <QWidget>
 
+#include "console/ulistpaging.h"
 #include "console/umapbridge.h"
 #include "console/umaproute.h"
+#include "console/uspeedunit.h"
 #include "tiles/uofflinemaplist.h"
 
 class QDragEnterEvent;
@@ -23,6 +26,7 @@ class QWebEngineView;
 class GpsLogData;
 class NcFramelessHelper;
 class UDoubleClickedWidget;
+struct UDisplayReading;
 struct UDisplayStep;
 class UFolderImport;
 class UOverlayLabel;
@@ -100,6 +104,7 @@ private slots:
 private:
     void BuildWidgetTree();
     void SetUpListTable(QTableWidget *table);
+    void FillTable(QTableWidget *table, UListTable side, int page);
     void ConnectSignals();
     void RelayoutChildren();
     void SetWindowFace();
@@ -209,6 +214,18 @@ private:
     UTileService *TileService = nullptr;
     UTileSchemeHandler *TileSchemeHandler = nullptr;
     UOfflineMapList OfflineMaps;
+
+    // Speeds and local times (tracora_units.cpp).
+    void BuildUnitParts();
+    void ShowSpeedUnitMenu(const QPoint &Position);
+    void SetSpeedUnit(USpeedUnit::Kind Unit);
+    // The calls that tell a map page the unit and the tiles on this computer.
+    QStringList MapSettingsCalls();
+    void ShowPlayTimeTooltip(const UDisplayReading &Reading);
+    // "Recorded <local time> · <UTC>" for a recording of the list.
+    QString RecordedText(int Index) const;
+    USpeedUnit::Kind SpeedUnit = USpeedUnit::Kmh;
+    QTimeZone LocalZone;
 };
 
 #endif // TRACORA_H

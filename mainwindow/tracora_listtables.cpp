@@ -13,28 +13,30 @@ namespace {
 
 constexpr int ListColumns = 4;
 
-void FillRow(QTableWidget *table, int row, const UVideoAndGpsfiles *files, int index)
+void FillRow(QTableWidget *table, int row, const UVideoAndGpsfiles *files, int index, const QString &recorded)
 {
     table->item(row, 0)->setText(files->GetVideoName(index));
-    // The table cuts long names: the whole path shows on hovering.
-    table->item(row, 0)->setToolTip(QDir::toNativeSeparators(files->GetVideoPath(index)));
+    // The table cuts long names: the whole path shows on hovering, with when
+    // the recording was made.
+    const QString path = QDir::toNativeSeparators(files->GetVideoPath(index));
+    table->item(row, 0)->setToolTip(recorded.isEmpty() ? path : path + QLatin1Char('\n') + recorded);
     table->item(row, 1)->setText(files->GetVideoDate(index));
     table->item(row, 2)->setText(files->GetVideoTime(index));
     table->item(row, 3)->setText(files->GetGpsfileStatus(index));
     table->item(row, 3)->setToolTip(files->GetGpsSourceText(index));
 }
 
-void FillTable(QTableWidget *table, UListTable side, int page, const UVideoAndGpsfiles *files)
+} // namespace
+
+void Tracora::FillTable(QTableWidget *table, UListTable side, int page)
 {
     for (int row = 0; row < UListPaging::TableRows; ++row) {
         const int index = UListPaging::IndexAt(page, side, row);
-        if (index >= files->GetVideoCount())
+        if (index >= VideoFiles->GetVideoCount())
             break;
-        FillRow(table, row, files, index);
+        FillRow(table, row, VideoFiles, index, RecordedText(index));
     }
 }
-
-} // namespace
 
 void Tracora::ListTableUpdate()
 {
@@ -49,8 +51,8 @@ void Tracora::ListTableUpdate()
         VideoListRight->item(row, 3)->setToolTip(QString());
     }
 
-    FillTable(VideoListLeft, UListTable::Left, Status->CurrentPage, VideoFiles);
-    FillTable(VideoListRight, UListTable::Right, Status->CurrentPage, VideoFiles);
+    FillTable(VideoListLeft, UListTable::Left, Status->CurrentPage);
+    FillTable(VideoListRight, UListTable::Right, Status->CurrentPage);
 
     VideoListLeft->setCurrentCell(-1, -1);
     VideoListRight->setCurrentCell(-1, -1);

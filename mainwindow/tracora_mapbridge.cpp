@@ -40,7 +40,8 @@ void Tracora::LoadedToPaly(bool OK)
     // scheme (offline maps, cache, tile server); it has asked for none yet.
     if (OK)
         RunMapScript(UMapScript::SetTilesCall(UTileScheme::Template()));
-    ApplyMapStep(UMapBridge::LoadReported(OK, Status->PlayStatus, GpsTrackLoaded));
+    ApplyMapStep(UMapBridge::LoadReported(OK, Status->PlayStatus, GpsTrackLoaded, VlcWrapper->GetIndex(),
+                                          VideoFiles->GetVideoCount()));
 }
 
 void Tracora::NotConnectedTimerHandler()

@@ -83,6 +83,7 @@ void Tracora::BuildEverydayParts()
         connect(table, &QWidget::customContextMenuRequested, this,
                 [this, table](const QPoint &position) { ShowListMenu(table, position); });
     }
+    BuildUnitParts();
     // Keys act on the window whichever of its widgets has the focus.
     qApp->installEventFilter(this);
 }

@@ -36,7 +36,8 @@ void Tracora::AttachMapChannel()
 
 void Tracora::ShowRoute()
 {
-    const QStringList calls = RouteMap.ShowCalls(GpsLog->GetTrack());
+    // The unit and the tiles first: the route is drawn with them.
+    const QStringList calls = MapSettingsCalls() + RouteMap.ShowCalls(GpsLog->GetTrack());
     for (const QString &call : calls)
         RunMapScript(call);
 }

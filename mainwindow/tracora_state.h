@@ -6,7 +6,8 @@
 // True while the video surface alone covers the screen.
 extern bool VideoFullScreen;
 // True once the current recording's track has been read and playback started
-// on the online map; further load reports of that page are then ignored.
+// on the online map (further load reports of that page are then ignored) or
+// on the offline map of the no-connection page.
 extern bool GpsTrackLoaded;
 
 #endif // TRACORA_STATE_H

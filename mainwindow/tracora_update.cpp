@@ -29,9 +29,11 @@ void Tracora::UpdateUIData()
     reading.PlayStatus = Status->PlayStatus;
     reading.PlayButtonState = PlayButtonState;
     reading.GpsShiftSeconds = GpsShiftOf(VlcWrapper->GetIndex());
+    reading.TrackLoaded = GpsTrackLoaded;
     KeepEngineInStep();
 
     ApplyDisplaySteps(UDisplayTick::Steps(reading));
+    ShowPlayTimeTooltip(reading);
 }
 
 void Tracora::ApplyDisplaySteps(const QList<UDisplayStep> &Steps)

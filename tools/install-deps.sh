@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick ffmpeg openbox
   clang libclang-rt-14-dev libbenchmark-dev
   fonts-dejavu-core desktop-file-utils x11-utils
+  help2man man-db dpkg-dev file appstream
 )
 
 missing=()

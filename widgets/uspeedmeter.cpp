@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QPolygon>
+#include <QStyle>
 #include <QStyleOption>
 
 namespace {
@@ -25,6 +26,17 @@ const QPoint NeedlePoints[6] = {
 USpeedMeter::USpeedMeter(QWidget *parent)
     : QWidget(parent)
 {
+}
+
+void USpeedMeter::SetUnit(const QString &Key)
+{
+    if (Key == UnitKey)
+        return;
+    UnitKey = Key;
+    // A property selector is matched when the style polishes the widget.
+    style()->unpolish(this);
+    style()->polish(this);
+    update();
 }
 
 void USpeedMeter::SetCarSpeed(double NewCarSpeed)

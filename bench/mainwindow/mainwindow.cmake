@@ -48,3 +48,17 @@ add_dependencies(bench_longsession vialumo_deploy)
 if(TARGET vialumo_testdata)
   add_dependencies(bench_longsession vialumo_testdata)
 endif()
+
+# The choice of a recording to its route on the real offline map, with no
+# network, beside the offline page alone given the same route.
+add_executable(bench_offlinemap ${CMAKE_CURRENT_LIST_DIR}/bench_offlinemap.cpp)
+target_link_libraries(bench_offlinemap PRIVATE vialumo_warnings)
+target_include_directories(bench_offlinemap PRIVATE ${CMAKE_SOURCE_DIR}/bench/support ${CMAKE_SOURCE_DIR}/tests/support
+                           ${CMAKE_SOURCE_DIR}/tests/mainwindow)
+target_compile_definitions(bench_offlinemap PRIVATE VIALUMO_TESTDATA_DIR="${CMAKE_BINARY_DIR}/testdata"
+                           VIALUMO_DEPLOY_DIR="${VIALUMO_DEPLOY_DIR}")
+target_link_libraries(bench_offlinemap PRIVATE vialumo_ui Qt6::Test)
+add_dependencies(bench_offlinemap vialumo_deploy)
+if(TARGET vialumo_testdata)
+  add_dependencies(bench_offlinemap vialumo_testdata)
+endif()

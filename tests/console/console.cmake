@@ -25,3 +25,10 @@ vialumo_add_qtest(NAME tst_usnapshotname
 vialumo_add_qtest(NAME tst_uimportprogress
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uimportprogress.cpp
   LIBS vialumo_console)
+# Speeds in the chosen unit, and the recording's local time beside UTC.
+vialumo_add_qtest(NAME tst_uspeedunit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uspeedunit.cpp
+  LIBS vialumo_console)
+vialumo_add_qtest(NAME tst_urecordingtime
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_urecordingtime.cpp
+  LIBS vialumo_console)

@@ -192,13 +192,25 @@ private slots:
             << int(UEngineState::StatePlaying) << qint64(3500) << qint64(3000) << northEast << 2 << 0
             << QStringList{"slider 1000", "label 00:00:03/00:00:03"};
         QTest::newRow("past 99 hours")
-            << int(UEngineState::StatePlaying) << qint64(360000000) << qint64(444245000) << northEast << 4 << 0
+            << int(UEngineState::StatePlaying) << qint64(360000000) << qint64(444245000) << northEast << 3 << 0
             << QStringList{"slider 810", "label 100:00:00/123:24:05"};
-        for (int playStatus : {0, 2, 3, 4}) {
+        for (int playStatus : {0, 2, 3}) {
             QTest::addRow("playing with PlayStatus %d: no position", playStatus)
                 << int(UEngineState::StatePlaying) << qint64(1500) << qint64(3000) << northEast << playStatus << 1
                 << QStringList{"slider 500", label, "face"};
         }
+        // The no-connection page is an offline map: the needle, the position
+        // and the page follow the track exactly as on the online map.
+        QTest::newRow("playing on the offline map")
+            << int(UEngineState::StatePlaying) << qint64(1500) << qint64(3000) << northEast << 4 << 1
+            << QStringList{"slider 500", label, Position("E", "113.95000", "N", "22.55000"), "speed 37.04",
+                           "call setstart(22.53539,113.94280)", "call setposition(22.55000,113.95000)", "face",
+                           Clock(1500, true)};
+        QTest::newRow("offline map, second without a fix")
+            << int(UEngineState::StatePlaying) << qint64(1000) << qint64(3000)
+            << QStringList{NoFix, NoFixSouthWest, NorthEastA} << 4 << 0
+            << QStringList{"slider 333", label, Letters("W", "S"), "speed 0", "call setstart(22.53539,113.94280)",
+                           Clock(1000, true)};
 
         // Paused: every display stays as it is, the map's car stops where the engine stands.
         QTest::newRow("paused on the online map")
@@ -209,7 +221,10 @@ private slots:
             << QStringList{Clock(2750, false)};
         QTest::newRow("paused, time unknown")
             << int(UEngineState::StatePaused) << qint64(-1) << qint64(3000) << northEast << 1 << 0 << QStringList();
-        for (int playStatus : {0, 2, 3, 4}) {
+        QTest::newRow("paused on the offline map")
+            << int(UEngineState::StatePaused) << qint64(2750) << qint64(3000) << northEast << 4 << 0
+            << QStringList{Clock(2750, false)};
+        for (int playStatus : {0, 2, 3}) {
             QTest::addRow("paused with PlayStatus %d changes nothing", playStatus)
                 << int(UEngineState::StatePaused) << qint64(1500) << qint64(3000) << northEast << playStatus << 1
                 << QStringList();
@@ -234,7 +249,55 @@ private slots:
         reading.Track = &track;
         reading.PlayStatus = playStatus;
         reading.PlayButtonState = face;
+        // As the window hands it in once a map page's track was read.
+        reading.TrackLoaded = true;
         QCOMPARE(Render(UDisplayTick::Steps(reading)), steps);
+    }
+
+    // Which pages follow the track: the online map whenever it shows a
+    // recording; the no-connection page only once the track was read for
+    // it (a recording chosen before that would show the track left over
+    // from the one before); the information pages never.
+    void whichPagesFollowTheTrack_data()
+    {
+        QTest::addColumn<int>("playStatus");
+        QTest::addColumn<bool>("trackLoaded");
+        QTest::addColumn<bool>("follows");
+        QTest::newRow("start page") << int(UMapBridge::StartPage) << true << false;
+        QTest::newRow("online map") << int(UMapBridge::OnlineMap) << true << true;
+        QTest::newRow("online map, flag not set") << int(UMapBridge::OnlineMap) << false << true;
+        QTest::newRow("no GPS file") << int(UMapBridge::NoGpsFile) << true << false;
+        QTest::newRow("no GPS information") << int(UMapBridge::NoGpsInfo) << true << false;
+        QTest::newRow("offline map, track read") << int(UMapBridge::NoConnection) << true << true;
+        QTest::newRow("offline map before its track") << int(UMapBridge::NoConnection) << false << false;
+        QTest::newRow("unknown page") << 9 << true << false;
+    }
+    void whichPagesFollowTheTrack()
+    {
+        QFETCH(int, playStatus);
+        QFETCH(bool, trackLoaded);
+        QFETCH(bool, follows);
+        GpsLogData track;
+        Read(track, {NorthEastA, NorthEastB});
+        UDisplayReading reading;
+        reading.EngineState = UEngineState::StatePlaying;
+        reading.Time = 1200;
+        reading.Length = 2000;
+        reading.Track = &track;
+        reading.PlayStatus = playStatus;
+        reading.PlayButtonState = 0;
+        reading.TrackLoaded = trackLoaded;
+        QCOMPARE(UDisplayTick::FollowsTrack(reading), follows);
+        const QStringList steps = Render(UDisplayTick::Steps(reading));
+        const QStringList followed{"slider 600", "label 00:00:01/00:00:02", Position("E", "113.95000", "N", "22.55000"),
+                                   "speed 37.04", "call setstart(22.53539,113.94280)",
+                                   "call setposition(22.55000,113.95000)", Clock(1200, true)};
+        QCOMPARE(steps, follows ? followed : QStringList({"slider 600", "label 00:00:01/00:00:02"}));
+        reading.EngineState = UEngineState::StatePaused;
+        QCOMPARE(Render(UDisplayTick::Steps(reading)), follows ? QStringList{Clock(1200, false)} : QStringList());
+        // Without a track nothing is followed, whatever the page.
+        reading.Track = nullptr;
+        QVERIFY(!UDisplayTick::FollowsTrack(reading));
     }
 
     // The tick asks for the next recording on every ended tick; the list

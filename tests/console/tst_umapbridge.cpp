@@ -64,7 +64,7 @@ struct Window
         Index = index;
         return Apply(*step);
     }
-    UMapStep Report(bool ok = true) { return UMapBridge::LoadReported(ok, PlayStatus, TrackLoaded); }
+    UMapStep Report(bool ok = true) { return UMapBridge::LoadReported(ok, PlayStatus, TrackLoaded, Index, Count); }
     // The question the window puts when a step asks whether the map is online.
     UMapQuestion Ask(const UMapStep &step) { return step.AskOnline ? Bridge.Ask(Index) : UMapQuestion(); }
     QString Answer(const UMapQuestion &question, bool online)
@@ -161,25 +161,34 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<int>("playStatus");
         QTest::addColumn<bool>("trackLoaded");
+        QTest::addColumn<int>("index"); // the play list's current index, of 2 recordings
         QTest::addColumn<QString>("effects");
-        QTest::newRow("failed: the fallback timer runs on") << false << 1 << false << "";
-        QTest::newRow("failed information page") << false << 2 << false << "";
-        QTest::newRow("start page starts nothing") << true << 0 << false << "fallback stop";
+        QTest::newRow("failed: the fallback timer runs on") << false << 1 << false << 0 << "";
+        QTest::newRow("failed information page") << false << 2 << false << 0 << "";
+        QTest::newRow("failed no-connection page: nothing read") << false << 4 << false << 0 << "";
+        QTest::newRow("start page starts nothing") << true << 0 << false << -1 << "fallback stop";
         // The fallback runs on until the page has answered.
-        QTest::newRow("online map asks whether it is online") << true << 1 << false << "ask online";
-        QTest::newRow("online map again, track read") << true << 1 << true << "fallback stop";
-        QTest::newRow("no GPS file plays") << true << 2 << false << "fallback stop; play; tick start";
-        QTest::newRow("no GPS information plays") << true << 3 << false << "fallback stop; play; tick start";
-        QTest::newRow("no connection plays") << true << 4 << true << "fallback stop; play; tick start";
-        QTest::newRow("unknown state") << true << 7 << false << "fallback stop";
+        QTest::newRow("online map asks whether it is online") << true << 1 << false << 0 << "ask online";
+        QTest::newRow("online map again, track read") << true << 1 << true << 0 << "fallback stop";
+        QTest::newRow("no GPS file plays") << true << 2 << false << 0 << "fallback stop; play; tick start";
+        QTest::newRow("no GPS information plays") << true << 3 << false << 1 << "fallback stop; play; tick start";
+        // The offline map follows the track as the online one does.
+        QTest::newRow("no connection reads the track and plays")
+            << true << 4 << false << 1 << "fallback stop; read track 1; play; tick start; track loaded yes";
+        QTest::newRow("no connection again, track read") << true << 4 << true << 1 << "fallback stop; play; tick start";
+        QTest::newRow("no connection, recording gone from the list")
+            << true << 4 << false << 2 << "fallback stop; play; tick start";
+        QTest::newRow("no connection, no recording") << true << 4 << false << -1 << "fallback stop; play; tick start";
+        QTest::newRow("unknown state") << true << 7 << false << 0 << "fallback stop";
     }
     void loadReport()
     {
         QFETCH(bool, ok);
         QFETCH(int, playStatus);
         QFETCH(bool, trackLoaded);
+        QFETCH(int, index);
         QFETCH(QString, effects);
-        QCOMPARE(Describe(UMapBridge::LoadReported(ok, playStatus, trackLoaded)), effects);
+        QCOMPARE(Describe(UMapBridge::LoadReported(ok, playStatus, trackLoaded, index, 2)), effects);
     }
 
     void onlineAnswer_data()
@@ -311,17 +320,26 @@ private slots:
         QCOMPARE(Describe(w.Report(false)), "");
         QCOMPARE(Describe(w.Report()), "fallback stop; play; tick start");
 
-        // Offline: the no-connection page, whose load report starts playback.
+        // Offline: the no-connection page, whose load report reads the track
+        // for its offline map and starts playback; once.
         w.Choose(2);
         QCOMPARE(w.TrackLoaded, false);
         QCOMPARE(w.Answer(w.Ask(w.Report()), false), "fallback stop; tick stop; status 4; page no_connection.html");
-        QCOMPARE(Describe(w.Report()), "fallback stop; play; tick start");
+        QCOMPARE(w.Apply(w.Report()), "fallback stop; read track 2; play; tick start; track loaded yes");
         QCOMPARE(w.PlayStatus, 4);
+        QCOMPARE(w.Apply(w.Report()), "fallback stop; play; tick start");
 
-        // The online map that never loads: the fallback, then the same.
+        // The online map that never loads: the fallback, then the same, for
+        // the recording chosen now.
         w.Choose(0);
+        QCOMPARE(w.TrackLoaded, false);
         QCOMPARE(w.Apply(w.Bridge.FallbackTimedOut()), "status 4; page no_connection.html");
-        QCOMPARE(Describe(w.Report()), "fallback stop; play; tick start");
+        QCOMPARE(w.Apply(w.Report()), "fallback stop; read track 0; play; tick start; track loaded yes");
+
+        // A recording without a log after the offline map: its page plays
+        // without a track.
+        QCOMPARE(w.Choose(1), "fallback stop; status 2; page no_gps_file.html");
+        QCOMPARE(w.Apply(w.Report()), "fallback stop; play; tick start");
     }
 
     void mapCallsCarryTheHemispheresAsSigns_data()

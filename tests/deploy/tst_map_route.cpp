@@ -1,7 +1,9 @@
-// The map page's route, speed profile, clock-driven car and seeking, in the
-// real deployed page inside a real web view, with the player's channel
-// object played by the test. No network: the map has no tiles here, which
-// none of this needs.
+// The map page's route, speed profile, clock-driven car, units and seeking
+// (map/route.js, profile.js, marker.js, units.js, channel.js), in the real
+// deployed pages inside a real web view, with the player's channel object
+// played by the test: every test runs on the online map (googlearth.html)
+// and on the offline map (no_connection.html). No network: the online map
+// has no tiles here, which none of this needs.
 #include "mappagedriver.h"
 
 #include <QColor>
@@ -72,7 +74,22 @@ class TestMapRoute : public QObject
 public:
     static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
+private:
+    // The page of the run: each test runs on both.
+    static QString PageFile()
+    {
+        QFETCH_GLOBAL(QString, page);
+        return ImagesDir() + page;
+    }
+
 private slots:
+    void initTestCase_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("online map") << QStringLiteral("googlearth.html");
+        QTest::newRow("offline map") << QStringLiteral("no_connection.html");
+    }
+
     void routeIsDrawnBySpeed_data()
     {
         QTest::addColumn<QString>("points");
@@ -111,7 +128,7 @@ private slots:
         QFETCH(int, count);
         QFETCH(QString, runs);
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         page.Js(QStringLiteral("showroute(%1)").arg(points));
         QCOMPARE(page.Js(QStringLiteral("vialumoMap.route.count")).toInt(), count);
         QCOMPARE(Runs(page), runs);
@@ -130,7 +147,7 @@ private slots:
     void legendAndProfile()
     {
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         QCOMPARE(page.Js(QStringLiteral("getComputedStyle(document.querySelector('#legend')).display")).toString(),
                  QStringLiteral("none"));
         QList<double> speeds;
@@ -205,7 +222,7 @@ private slots:
         QFETCH(double, along);
         QFETCH(int, second);
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         page.Js(QStringLiteral("showroute(%1)").arg(RouteJson(StraightRoute(QList<double>(10, 40.0), 10))));
         const QPoint at = page.ContainerPoint(22.5354 + 0.0003 * along, 113.9428 + 0.0003 * along);
         QTest::mouseClick(page.Input(), Qt::LeftButton, {}, at);
@@ -221,7 +238,7 @@ private slots:
     void clickAndDragOnProfileSeek()
     {
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         page.Js(QStringLiteral("showroute(%1)").arg(RouteJson(StraightRoute(QList<double>(100, 50.0)))));
         const int y = 360 - 20;
         auto xOf = [](int second) { return qRound((second + 0.5) / 100 * 300); };
@@ -268,7 +285,7 @@ private slots:
         QFETCH(double, lat);
         QFETCH(double, lon);
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         page.Js(QStringLiteral("showroute(%1)").arg(RouteJson(ClockRoute())));
         page.Js(QStringLiteral("setclock(%1, false)").arg(ms));
         const QVariant place = page.Js(CarPlace);
@@ -283,7 +300,7 @@ private slots:
     void carGlidesOnlyWhilePlaying()
     {
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         page.Js(QStringLiteral("showroute(%1)").arg(RouteJson(ClockRoute())));
         auto latitude = [&] { return page.Js(CarPlace).toList().value(0).toDouble(); };
 
@@ -324,7 +341,7 @@ private slots:
     void previousRouteFadedAndNotFitted()
     {
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         // As the player sends them: the previous drive first, then this one's.
         const QList<Fix> previous = StraightRoute(QList<double>(10, 40.0), 0, 22.5200, 113.9228);
         page.Js(QStringLiteral("showpreviousroute(%1)").arg(RouteJson(previous)));
@@ -374,7 +391,7 @@ private slots:
     {
         QFETCH(QString, call);
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         // Before any route...
         page.Js(call);
         QCOMPARE(page.Js(QStringLiteral("vialumoMap.route === null && vialumoMap.clock.valid === false"
@@ -393,14 +410,15 @@ private slots:
     void repeatedCallsReplaceNotAdd()
     {
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         const QString route = RouteJson(StraightRoute(QList<double>(8, 70.0)));
         for (int i = 0; i < 3; ++i) {
             page.Js(QStringLiteral("showroute(%1); showpreviousroute(%1); setclock(3000, false); setclock(3000, false)")
                         .arg(route));
         }
         // One canvas for each route, two end markers and the car.
-        QCOMPARE(page.Js(QStringLiteral("document.querySelectorAll('#map canvas').length")).toInt(), 2);
+        QCOMPARE(page.Js(QStringLiteral("document.querySelectorAll('.leaflet-route-pane canvas,"
+                                        " .leaflet-previousRoute-pane canvas').length")).toInt(), 2);
         QCOMPARE(page.Js(QStringLiteral("document.querySelectorAll('.leaflet-marker-pane path').length")).toInt(), 3);
         QCOMPARE(page.Js(QStringLiteral("vialumoMap.route.count")).toInt(), 8);
     }
@@ -415,7 +433,7 @@ private slots:
         // The player's guarded calls while the page is still loading.
         {
             MapPageView page;
-            QVERIFY(page.Load(ImagesDir() + QStringLiteral("googlearth.html"), [&] {
+            QVERIFY(page.Load(PageFile(), [&] {
                 for (int i = 0; i < 5; ++i) {
                     page.Page->runJavaScript(calls.arg(route));
                     page.Page->runJavaScript(QStringLiteral("typeof setclock === 'function' && setclock(1000, true)"));
@@ -425,12 +443,17 @@ private slots:
             QVERIFY2(page.Page->Errors.isEmpty(), qPrintable(page.Page->Errors.join(QLatin1Char('\n'))));
         }
 
-        // A copy of the page without its map library: no map, but every call
-        // is harmless, and the profile still works.
+        // A copy of the page and its scripts without the map library: no map,
+        // but every call is harmless, and the profile still works.
         QTemporaryDir dir;
-        QVERIFY(QFile::copy(ImagesDir() + QStringLiteral("googlearth.html"), dir.filePath(QStringLiteral("googlearth.html"))));
+        const QString name = QFileInfo(PageFile()).fileName();
+        QVERIFY(QFile::copy(PageFile(), dir.filePath(name)));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("map")));
+        const QDir scripts(ImagesDir() + QStringLiteral("map"));
+        for (const QString &file : scripts.entryList(QDir::Files))
+            QVERIFY(QFile::copy(scripts.filePath(file), dir.filePath(QStringLiteral("map/") + file)));
         MapPageView page;
-        QVERIFY(page.Load(dir.filePath(QStringLiteral("googlearth.html"))));
+        QVERIFY(page.Load(dir.filePath(name)));
         QVERIFY(page.Js(QStringLiteral("document.querySelector('#message').textContent")).toString().contains(
             QStringLiteral("cannot be shown")));
         page.Js(calls.arg(route));
@@ -444,7 +467,7 @@ private slots:
     void withoutChannelNoSeeking()
     {
         MapPageView page(false);
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         QCOMPARE(page.Js(QStringLiteral("vialumoMap.player === null")).toBool(), true);
         page.Js(QStringLiteral("showroute(%1); setclock(2000, false)").arg(RouteJson(StraightRoute(QList<double>(10, 40.0)))));
         QTest::mouseClick(page.Input(), Qt::LeftButton, {}, page.ContainerPoint(22.5354 + 0.0009, 113.9428 + 0.0009));
@@ -458,7 +481,7 @@ private slots:
     void positionCallsBesideTheRoute()
     {
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         // Before a route: the line driven so far grows as it always did.
         page.Js(QStringLiteral("setstart(22.5354, 113.9428); setposition(22.5357, 113.9431); setposition(22.5360, 113.9434)"));
         QCOMPARE(page.Js(QStringLiteral("vialumoMap.trackPoints")).toInt(), 2);
@@ -484,10 +507,53 @@ private slots:
         QVERIFY2(page.Page->Errors.isEmpty(), qPrintable(page.Page->Errors.join(QLatin1Char('\n'))));
     }
 
+    // km/h or mph: the legend, the profile's scale and readout, and the bands
+    // that colour the route follow the unit; the route itself stays.
+    void unitsChangeWhatIsShown()
+    {
+        MapPageView page;
+        QVERIFY(page.Load(PageFile()));
+        // 31 km/h is 19.3 mph, 89 km/h 55.3 mph: each crosses a band's limit
+        // from one unit to the other; 130 km/h is in the top band in both.
+        QList<double> speeds;
+        for (double speed : {31.0, 89.0, 130.0})
+            speeds << speed << speed << speed << speed;
+        page.Js(QStringLiteral("showroute(%1)").arg(RouteJson(StraightRoute(speeds))));
+        const QString legend = QStringLiteral("document.querySelector('#legend .ticks').textContent");
+        const QString top = QStringLiteral("document.querySelector('#profile-top').textContent");
+        QCOMPARE(page.Js(legend).toString(), QStringLiteral("0306090120km/h"));
+        QCOMPARE(page.Js(top).toString(), QStringLiteral("140 km/h"));
+        QCOMPARE(Runs(page), QStringLiteral("1:0-4 2:4-8 4:8-11"));
+
+        const int profileTop = 360 - page.Js(QStringLiteral("document.querySelector('#profile').offsetHeight")).toInt();
+        // (A move to where the pointer already is would not reach the page.)
+        QTest::mouseMove(page.Input(), QPoint(qRound(3.5 / 12 * 300), profileTop + 20));
+        QTest::mouseMove(page.Input(), QPoint(qRound(9.5 / 12 * 300), profileTop + 30));
+        QTRY_COMPARE(page.Js(QStringLiteral("document.querySelector('#readout').textContent")).toString(),
+                     QStringLiteral("0:09 \u00b7 130 km/h"));
+
+        page.Js(QStringLiteral("setunits('mph')"));
+        QCOMPARE(page.Js(legend).toString(), QStringLiteral("020405575mph"));
+        QCOMPARE(page.Js(top).toString(), QStringLiteral("100 mph"));
+        QCOMPARE(Runs(page), QStringLiteral("0:0-4 3:4-8 4:8-11"));
+        // The readout under the pointer is written anew.
+        QCOMPARE(page.Js(QStringLiteral("document.querySelector('#readout').textContent")).toString(),
+                 QStringLiteral("0:09 \u00b7 81 mph"));
+        // Redrawn in the new bands' colours.
+        QTRY_COMPARE(Pixel(page.Js(SegmentColour.arg(1))), BandColour(page, 0));
+        QTRY_COMPARE(Pixel(page.Js(SegmentColour.arg(5))), BandColour(page, 3));
+
+        // And back; the same unit again changes nothing.
+        page.Js(QStringLiteral("setunits('kmh'); setunits('km/h')"));
+        QCOMPARE(page.Js(legend).toString(), QStringLiteral("0306090120km/h"));
+        QCOMPARE(Runs(page), QStringLiteral("1:0-4 2:4-8 4:8-11"));
+        QVERIFY2(page.Page->Errors.isEmpty(), qPrintable(page.Page->Errors.join(QLatin1Char('\n'))));
+    }
+
     void staleTicksAfterASeekAreNotShown()
     {
         MapPageView page;
-        QVERIFY(page.Load());
+        QVERIFY(page.Load(PageFile()));
         page.Js(QStringLiteral("showroute(%1); setclock(5000, true)").arg(RouteJson(StraightRoute(QList<double>(100, 50.0)))));
         // A tick sent before the player moved the engine does not pull the
         // playhead back; the engine's new time is taken.

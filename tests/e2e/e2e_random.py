@@ -3,7 +3,8 @@
 
 A seeded sequence of actions (buttons, rows of both tables, empty ones too,
 double-clicks, both sliders, paging, delete, import through the real file
-dialog or cancelled, the keys, video and window full screen) with waits of
+dialog or cancelled, the keys, video and window full screen, the speed unit
+from the speedometer's right-click menu) with waits of
 0 to 3 s between them, on a private Xvfb with a window manager, over a sample
 drive of short clips so that recordings end and autoplay moves on.
 
@@ -16,7 +17,9 @@ After every action:
   screen (each row told apart by the picture of its text, learnt from a first
   import whose order the program itself printed);
 - when the playing recording is on the shown page, its row is the
-  highlighted one.
+  highlighted one;
+- the speedometer's dial is the one of the unit last chosen (told apart by
+  the picture of its unit's name, learnt while setting up).
 Which recording plays is followed through the map pages' console output
 (each page names its kind, and the online map receives the first fix of the
 recording); a recording that ends while the test acts lets the model advance
@@ -85,7 +88,7 @@ def make_actions(seed, count):
     rng = random.Random(seed)
     kinds = [("click_row", 14), ("double_row", 10), ("button", 20), ("key", 22), ("slider_click", 5),
              ("slider_drag", 4), ("import", 4), ("import_cancel", 2), ("import_key", 1),
-             ("double_video", 2), ("double_title", 1), ("minimise", 1)]
+             ("double_video", 2), ("double_title", 1), ("minimise", 1), ("speed_unit", 3)]
     total = sum(w for _, w in kinds)
     actions = []
     for _ in range(count):
@@ -112,6 +115,8 @@ def make_actions(seed, count):
                       round(rng.uniform(0.0, 1.0), 2))
         elif kind in ("import", "import_key"):
             action = (kind, tuple(rng.sample(range(1, CLIPS + 1), rng.randint(1, 4))))
+        elif kind == "speed_unit":
+            action = (kind, rng.choice(["kmh", "mph"]))
         else:
             action = (kind,)
         actions.append(action + (round(rng.uniform(0.0, 3.0), 1),))
@@ -139,6 +144,7 @@ class Model:
         self.video_full = False
         self.window_full = False
         self.help = False
+        self.unit = "kmh"           # the speedometer's dial: "kmh" or "mph"
 
     def pages(self):
         count = len(self.catalogue)
@@ -238,6 +244,11 @@ class Model:
         self.window_full = not self.window_full
         return []
 
+    def speed_unit(self, unit):
+        """The speedometer's menu: the dial shows the unit, nothing else changes."""
+        self.unit = unit
+        return []
+
     def escape(self):
         if self.help:
             self.help = False
@@ -249,9 +260,9 @@ class Model:
 
     def __str__(self):
         modes = [name for name in ("video_full", "window_full", "help") if getattr(self, name)]
-        return "page %d, playing %d, current %s, %d recordings%s" % (
+        return "page %d, playing %d, current %s, %d recordings, %s%s" % (
             self.page + 1, self.playing, "%s %d" % self.selection if self.selection else "none",
-            len(self.catalogue), (", " + " ".join(modes)) if modes else "")
+            len(self.catalogue), self.unit, (", " + " ".join(modes)) if modes else "")
 
     def rows(self):
         """The clip numbers of the shown page's rows, left table then right (None: empty)."""
@@ -283,7 +294,7 @@ def effect(model, action):
     whose result the program prints."""
     kind = action[0]
     pointer = ("click_row", "double_row", "double_video", "double_title", "button", "slider_click",
-               "slider_drag", "import", "import_cancel", "minimise")
+               "slider_drag", "import", "import_cancel", "minimise", "speed_unit")
     if model.help and (kind == "double_video" or (model.video_full and kind in pointer)):
         # The key help lies over the middle of the video: a click there takes
         # it away, and that is all the click does.
@@ -293,7 +304,8 @@ def effect(model, action):
         # The video surface covers the window: the pointer reaches nothing else.
         if kind in ("double_row", "double_video", "double_title"):
             return model.toggle_video_full()
-        if kind in ("click_row", "button", "slider_click", "slider_drag", "import", "import_cancel", "minimise"):
+        if kind in ("click_row", "button", "slider_click", "slider_drag", "import", "import_cancel", "minimise",
+                    "speed_unit"):
             return []
     if kind == "click_row":
         return model.click_row(action[1], action[2])
@@ -342,6 +354,8 @@ def effect(model, action):
         return []
     if kind == "import_cancel":
         return model.imported([])
+    if kind == "speed_unit":
+        return model.speed_unit(action[1])
     return []
 
 
@@ -365,6 +379,7 @@ def layout(width, height):
         "page_next": (c + 45, height - 40, 35, 35),
         "import": (c - 115, height - 40, 35, 35),
         "delete": (c + 125, height - 40, 35, 35),
+        "speedometer": (width - 305, height - 170, 300, 120),
         "minimise": (width - 65, 0, 20, 20),
         "window_full": (width - 45, 0, 20, 20),
         "close": (width - 25, 0, 20, 20),
@@ -425,6 +440,7 @@ class Session:
         self.log_file = None
         self.model = Model()
         self.signatures = {}      # clip number -> text mask of its row
+        self.dials = {}           # unit -> mask of the dial's unit name
         self.row_shape = None
         self.base_colour = None
         self.mark = 0
@@ -646,6 +662,39 @@ class Session:
                 raise Failure("the window does not answer: the import button's face did not follow the pointer "
                               "in %d moves over %d s" % (moves, ANSWER_S))
 
+    # --- the speedometer's menu
+
+    def unit_rects(self):
+        """Two boxes beside the pivot under it, where the dial writes its unit
+        and the needle's short tail never reaches."""
+        x, y, _, _ = self.places["speedometer"]
+        return [(x + 134, y + 104, 12, 13), (x + 154, y + 104, 12, 13)]
+
+    def dial_mask(self, grab):
+        pixels = b"".join(grab.region(rect) for rect in self.unit_rects())
+        return [sum(pixels[i:i + 3]) > 3 * 110 for i in range(0, len(pixels), 3)]
+
+    def dial_unit(self, grab):
+        mask = self.dial_mask(grab)
+        return min(self.dials, key=lambda unit: mask_distance(mask, self.dials[unit]))
+
+    def choose_speed_unit(self, unit):
+        """A right-click on the speedometer opens its menu of units (km/h,
+        then mph); the keys pick one once the menu shows over the dial."""
+        x, y, w, h = self.places["speedometer"]
+        point = (x + w // 2, y + 20)
+        below = (point[0], point[1], 60, 40)
+        before = self.grab().region(below)
+        px, py = self.at(point)
+        base.run(["xdotool", "mousemove", "--sync", px, py, "click", "3"])
+        base.wait_for("the speedometer's menu", lambda: self.grab().region(below) != before, ANSWER_S)
+        # The pointer leaves the menu, so that no item is under it: the first
+        # Down then picks km/h.
+        self.rest()
+        time.sleep(0.2)
+        keys = ["Down"] * (1 if unit == "kmh" else 2) + ["Return"]
+        base.run(["xdotool", "key", "--delay", "80"] + keys)
+
     # --- the import dialog
 
     def import_dialog(self, numbers, open_with_key=False, cancel=False):
@@ -738,6 +787,19 @@ class Session:
         self.check_signatures()
         self.model.page = 0
         self.model.refresh()
+        # The two dials, learnt from the speedometer: km/h at first (a fresh
+        # home), mph once chosen, then km/h again.
+        self.dials["kmh"] = self.dial_mask(self.grab())
+        self.choose_speed_unit("mph")
+        base.wait_for("the mph dial", lambda: self.dial_mask(self.grab()) != self.dials["kmh"], CHECK_S)
+        time.sleep(0.5)
+        self.dials["mph"] = self.dial_mask(self.grab())
+        self.choose_speed_unit("kmh")
+        base.wait_for("the km/h dial again",
+                      lambda: mask_distance(self.dial_mask(self.grab()), self.dials["kmh"]) <
+                      mask_distance(self.dial_mask(self.grab()), self.dials["mph"]), CHECK_S)
+        if mask_distance(self.dials["kmh"], self.dials["mph"]) < 8:
+            raise base.Abort("the km/h and mph dials look alike")
         self.check_state(None)
 
     def settled_grab(self):
@@ -786,6 +848,8 @@ class Session:
             self.click(centre(self.places["minimise"]))
             time.sleep(0.5)
             base.run(["xdotool", "windowactivate", "--sync", self.window])
+        elif kind == "speed_unit":
+            self.choose_speed_unit(action[1])
         elif kind == "video_click":
             # Video full screen: the pointer meets the video surface wherever it goes.
             self.click((self.size[0] // 2, self.size[1] // 2), repeat=2 if action[0].startswith("double") else 1)
@@ -793,7 +857,7 @@ class Session:
     def model_kind(self, action):
         if self.model.video_full and action[0] in ("click_row", "double_row", "double_video", "double_title",
                                                    "button", "slider_click", "slider_drag", "minimise",
-                                                   "import", "import_cancel"):
+                                                   "import", "import_cancel", "speed_unit"):
             return "video_click"
         return action[0]
 
@@ -987,6 +1051,8 @@ class Session:
             return None
         if not self.list_visible(shot):
             return "the list is not shown"
+        if self.dials and self.dial_unit(shot) != model.unit:
+            return "the speedometer shows the %s dial, the unit chosen is %s" % (self.dial_unit(shot), model.unit)
         rows = self.read_rows(shot)
         expected = model.rows()
         seen = [self.classify(mask) for mask, _ in rows]

@@ -25,6 +25,7 @@ SCREEN = "1280x1024x24"
 
 # Regions of the window, (x, y, width, height) in window coordinates.
 VIDEO = (5, 55, 640, 360)
+MAP = (650, 55, 300, 360)
 TIME_LABEL = (15, 445, 110, 20)
 POSITION_TEXT = (650, 455, 300, 40)
 SPEEDOMETER = (650, 500, 300, 120)
@@ -55,6 +56,11 @@ PAGE_MAP, PAGE_NO_FILE, PAGE_NO_INFO = "googlearth", "no_gps_file", "no_gps_info
 MAP_PAGES = ["startupp", PAGE_MAP, PAGE_NO_FILE, PAGE_NO_INFO, "no_connection"]
 COPIED_IMAGES = re.compile(r"(Window_|Video_Play|Video_Pause).*\.png$")
 CONSOLE_LINE = re.compile(r"^js: (PAGE|CALL) (.*)$")
+# The real online and offline map pages and what they load, for the step without a network.
+REAL_MAP_FILES = ["googlearth.html", "no_connection.html", "map", "leaflet"]
+# The offline map's land and sea (map/basemap.js) and the route's speed colours (map/units.js).
+OFFLINE_BASE = [(0x1e, 0x27, 0x24), (0x0e, 0x17, 0x1d)]
+SPEED_COLOURS = [(0x3f, 0x7f, 0xd8), (0x00, 0xb0, 0xa8), (0x8c, 0xc6, 0x3f), (0xf2, 0xc1, 0x2e), (0xef, 0x5a, 0x3c)]
 CALL = re.compile(r"^(\w+)\(([-0-9.eE+]+),([-0-9.eE+]+)\)$")
 COORDINATE_TOLERANCE = 1e-6
 
@@ -160,6 +166,16 @@ class Shot:
             for i in range(0, len(row), 3):
                 found.add(row[i:i + 3])
         return len(found)
+
+    def share_near(self, region, colours, tolerance=12):
+        """Share of the region's pixels within tolerance of one of the colours."""
+        near = total = 0
+        for row in self.rows(region, 2):
+            for i in range(0, len(row), 3):
+                total += 1
+                if any(all(abs(row[i + k] - c[k]) <= tolerance for k in range(3)) for c in colours):
+                    near += 1
+        return near / total if total else 0.0
 
     def has_content(self, region):
         # Text and drawings are anti-aliased: many shades. An empty area is one
@@ -744,11 +760,62 @@ class Session:
         self.check_track(self.console.segments(mark)[-1][1], self.catalogue[5], "right row 1 after delete")
         self.grab("final")
 
-        # 8. Closed with its close button while a recording plays: a clean exit.
+        # 8. Without a network, on the real map pages: the online map finds no
+        # tile server and gives way to the offline map, which draws the route
+        # over the map shipped with the program; the needle and the position
+        # text follow the track there as on the online map.
+        # The last recording of the list: nothing follows it while it plays.
+        self.install_real_map_pages()
+        last = len(self.catalogue) - 1
+        assert 5 <= last < 10, "the offline step plays the last row of the right table"
+        self.click(self.row_point(RIGHT_TABLE_X, last - 5), repeat=2)
+        self.check_offline_map(self.clips[self.catalogue[last]])
+        self.click(STOP)
+        self.wait_stopped("stop halts the recording on the offline map")
+
+        # 9. Closed with its close button while a recording plays: a clean exit.
+        self.install_recording_pages()
         mark = self.console.mark()
         self.click(self.row_point(LEFT_TABLE_X, 0), repeat=2)
         self.wait_playing(mark, 0)
         self.close_program("closed with its close button while a recording plays")
+
+    def install_real_map_pages(self):
+        images = os.path.join(self.folder, "images")
+        for name in REAL_MAP_FILES:
+            source, target = os.path.join(self.args.images, name), os.path.join(images, name)
+            if os.path.isdir(source):
+                shutil.rmtree(target, ignore_errors=True)
+                shutil.copytree(source, target)
+            else:
+                shutil.copy(source, target)
+
+    def install_recording_pages(self):
+        images = os.path.join(self.folder, "images")
+        for page in (PAGE_MAP, "no_connection"):
+            body = "<input type=checkbox id=isonline checked>" if page == PAGE_MAP else ""
+            with open(os.path.join(images, page + ".html"), "w", encoding="utf-8") as f:
+                f.write(PAGE_SOURCE % {"name": page, "body": body})
+
+    def check_offline_map(self, clip):
+        """Grabs while `clip` plays on the offline map: its base and its route
+        show on the map, the needle and the position text move."""
+        assert clip.page() == PAGE_MAP, "the offline step needs a recording with a log"
+        shot = self.wait_shot("the offline map with the route of %s" % clip.name, "offline-map",
+                              lambda s: s.share_near(MAP, OFFLINE_BASE) > 0.25 and s.share_near(MAP, SPEED_COLOURS) > 0.003)
+        self.check(True, "without a network the offline map shows %s's route over its own base map (%s)"
+                   % (clip.name, os.path.basename(shot.path)))
+        shots = [shot]
+        end = time.monotonic() + 4
+        while time.monotonic() < end:
+            shots.append(self.grab(None))
+            shots[-1] = self.keep(shots[-1], "offline-playing")
+            time.sleep(0.4)
+        speeds = [s for i, s in enumerate(shots) if not any(s.same(k, SPEEDOMETER) for k in shots[:i])]
+        positions = [s for i, s in enumerate(shots) if not any(s.same(k, POSITION_TEXT) for k in shots[:i])]
+        self.check(len(speeds) >= 2, "on the offline map the speedometer needle moves (%d different)" % len(speeds))
+        self.check(len(positions) >= 2 and shots[-1].has_content(POSITION_TEXT),
+                   "on the offline map the position text follows the track (%d different)" % len(positions))
 
     def close_program(self, what):
         """Clicks the close button and checks that the program ends, with status 0."""

@@ -14,6 +14,7 @@ build=$2
 # The runnable folder must hold these; the rest of images/ is compared with
 # the build's own copy.
 required_images=(startupp.html googlearth.html no_connection.html no_gps_file.html no_gps_info.html
+                 map/core.js map/basemap.js map/world.js
                  Video_Play.png Video_Pause.png Window_Max.png Window_Normal.png)
 icon_sizes=(48 64 128 256)
 start_timeout=120   # seconds; the sanitizer build starts slowly

@@ -1,10 +1,11 @@
 #ifndef REALMAPPAGE_H
 #define REALMAPPAGE_H
 
-// The deployed online map page in a test's workspace, made to load without
-// the network: a local stand-in answers its tile requests (and so its online
-// probe) with one plain tile. The page is the real one but for the tile
-// server's address.
+// The deployed map pages in a test's workspace, made to load without the
+// network: a local stand-in answers the online map's tile requests (and so
+// its online probe) with one plain tile, or nothing listens where it asks
+// and the real offline map follows. The pages are the real ones but for the
+// tile server's address.
 #include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
@@ -67,10 +68,28 @@ private:
 
 const QByteArray TileServerAddress = "https://tile.openstreetmap.org/";
 
-// Copies the deployed googlearth.html and its map library into imagesDir,
-// with the tile server's address pointing at `server`. False when the
-// deployed page or its library is missing or no longer names the tile server.
-inline bool InstallRealMapPage(const QString &imagesDir, const TileServer &server)
+// Copies a folder of the deployed images/ (the map library, the pages'
+// scripts) into imagesDir; the number of files copied.
+inline int CopyDeployedFolder(const QString &imagesDir, const QString &folder)
+{
+    const QString from = QStringLiteral(VIALUMO_DEPLOY_DIR "/images/") + folder;
+    QDirIterator files(from, QDir::Files, QDirIterator::Subdirectories);
+    int copied = 0;
+    while (files.hasNext()) {
+        const QString file = files.next();
+        const QString to = QDir(imagesDir).filePath(folder + QLatin1Char('/') + QDir(from).relativeFilePath(file));
+        QDir().mkpath(QFileInfo(to).path());
+        QFile::remove(to);
+        copied += QFile::copy(file, to);
+    }
+    return copied;
+}
+
+// Copies the deployed googlearth.html, its scripts and its map library into
+// imagesDir, with the tile server's address replaced by tileBase (an
+// address ending in "/"). False when the deployed page or its library is
+// missing or no longer names the tile server.
+inline bool InstallRealMapPageAt(const QString &imagesDir, const QByteArray &tileBase)
 {
     const QString deployed = QStringLiteral(VIALUMO_DEPLOY_DIR "/images/");
     QFile page(deployed + QStringLiteral("googlearth.html"));
@@ -79,21 +98,33 @@ inline bool InstallRealMapPage(const QString &imagesDir, const TileServer &serve
     QByteArray source = page.readAll();
     if (!source.contains(TileServerAddress))
         return false;
-    source.replace(TileServerAddress, "http://127.0.0.1:" + QByteArray::number(server.serverPort()) + "/");
+    source.replace(TileServerAddress, tileBase);
     QFile copy(QDir(imagesDir).filePath(QStringLiteral("googlearth.html")));
     if (!copy.open(QFile::WriteOnly | QFile::Truncate) || copy.write(source) != source.size())
         return false;
-    const QString library = deployed + QStringLiteral("leaflet");
-    QDirIterator files(library, QDir::Files, QDirIterator::Subdirectories);
-    int copied = 0;
-    while (files.hasNext()) {
-        const QString from = files.next();
-        const QString to = QDir(imagesDir).filePath(QStringLiteral("leaflet/") + QDir(library).relativeFilePath(from));
-        QDir().mkpath(QFileInfo(to).path());
-        QFile::remove(to);
-        copied += QFile::copy(from, to);
-    }
-    return copied > 0;
+    return CopyDeployedFolder(imagesDir, QStringLiteral("leaflet")) > 0
+        && CopyDeployedFolder(imagesDir, QStringLiteral("map")) > 0;
+}
+
+// The same, with the tile server's address pointing at `server`.
+inline bool InstallRealMapPage(const QString &imagesDir, const TileServer &server)
+{
+    return InstallRealMapPageAt(imagesDir, "http://127.0.0.1:" + QByteArray::number(server.serverPort()) + "/");
+}
+
+// The real online map with no tile server to reach (a port nothing listens
+// on: the probe fails at once) and the real offline map of no_connection.html.
+inline bool InstallRealOfflinePages(const QString &imagesDir)
+{
+    QTcpServer closed;
+    if (!closed.listen(QHostAddress::LocalHost))
+        return false;
+    const QByteArray base = "http://127.0.0.1:" + QByteArray::number(closed.serverPort()) + "/";
+    closed.close();
+    const QString offline = QDir(imagesDir).filePath(QStringLiteral("no_connection.html"));
+    QFile::remove(offline);
+    return InstallRealMapPageAt(imagesDir, base)
+        && QFile::copy(QStringLiteral(VIALUMO_DEPLOY_DIR "/images/no_connection.html"), offline);
 }
 
 // Runs the event loop until done() holds, without the sleeps of

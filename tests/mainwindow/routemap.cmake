@@ -13,3 +13,11 @@ vialumo_add_qtest(NAME tst_tracora_routemap
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_routemap.cpp ${CMAKE_CURRENT_LIST_DIR}/realmappage.h ${CMAKE_CURRENT_LIST_DIR}/driveclip.h
   LIBS vialumo_mainwindow XCB)
 add_dependencies(tst_tracora_routemap vialumo_testdata_drive)
+# The real window with no network: the real offline map after the real
+# online map's fallback, the track followed, seeking from the offline map,
+# every request counted; the speed unit's menu and the local times.
+vialumo_add_qtest(NAME tst_tracora_offline
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_offline.cpp ${CMAKE_CURRENT_LIST_DIR}/realmappage.h
+          ${CMAKE_CURRENT_LIST_DIR}/driveclip.h ${CMAKE_SOURCE_DIR}/tests/support/requestcounter.h
+  LIBS vialumo_ui XCB)
+add_dependencies(tst_tracora_offline vialumo_testdata_drive)

@@ -251,7 +251,8 @@ private slots:
         QVERIFY(s.ImportDone());
         QCOMPARE(s.Parts.Files->GetVideoCount(), 12);
         QCOMPARE(s.Names().first(), QStringLiteral("CLIP0001.MOV"));
-        QCOMPARE(s.Parts.Left->item(0, 0)->toolTip(), card.first());
+        // The whole path, then when it was recorded.
+        QVERIFY(s.Parts.Left->item(0, 0)->toolTip().startsWith(card.first() + QStringLiteral("\nRecorded ")));
         QCOMPARE(s.Progress->FullText(), QStringLiteral("Imported 12 of 12; skipped 1: notes.txt (not a video)"));
         QVERIFY(s.Progress->isVisible());
         // Dropped on the map too: it reaches the window, and nothing is added twice.

@@ -101,7 +101,8 @@ public:
         WritePage(QStringLiteral("startupp.html"), PageSource(QStringLiteral("startupp"), QString(), false));
         WritePage(QStringLiteral("no_gps_file.html"), PageSource(QStringLiteral("no_gps_file"), QString(), false));
         WritePage(QStringLiteral("no_gps_info.html"), PageSource(QStringLiteral("no_gps_info"), QString(), false));
-        WritePage(QStringLiteral("no_connection.html"), PageSource(QStringLiteral("no_connection"), QString(), false));
+        // The no-connection page is an offline map: it has the map's functions.
+        WritePage(QStringLiteral("no_connection.html"), PageSource(QStringLiteral("no_connection"), QString(), true));
         QDir::setCurrent(Root.path());
     }
     ~Workspace() { QDir::setCurrent(PreviousDir); }

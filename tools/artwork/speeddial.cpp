@@ -47,8 +47,15 @@ QPointF SpeedDial::PointAt(double kmh, double radius)
     return {PivotX + radius * std::sin(a), PivotY - radius * std::cos(a)};
 }
 
-QImage SpeedDial::Paint()
+QImage SpeedDial::Paint(Unit DialUnit)
 {
+    // A mark of the unit lies where the needle points at that speed in km/h.
+    const bool mph = DialUnit == Mph;
+    const double kmhPerUnit = mph ? KilometresPerMile : 1.0;
+    const int scaleEnd = mph ? ScaleEndMph : ScaleEndKmh;
+    const int majorStep = mph ? MajorStepMph : MajorStepKmh;
+    const int minorStep = mph ? MinorStepMph : MinorStepKmh;
+    const double redFromKmh = mph ? RedZoneFromMph * KilometresPerMile : RedZoneFromKmh;
     QImage image(Width, Height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -72,12 +79,13 @@ QImage SpeedDial::Paint()
 
     // Scale line, with the last stretch in red.
     painter.setPen(QPen(ArtPalette::TealBright, 1.6, Qt::SolidLine, Qt::FlatCap));
-    painter.drawPath(ScaleArc(ScaleRadius, 0, RedZoneFromKmh));
+    painter.drawPath(ScaleArc(ScaleRadius, 0, redFromKmh));
     painter.setPen(QPen(QColor(0xd8, 0x38, 0x30), 3.2, Qt::SolidLine, Qt::FlatCap));
-    painter.drawPath(ScaleArc(ScaleRadius - 0.8, RedZoneFromKmh, ScaleEndKmh));
+    painter.drawPath(ScaleArc(ScaleRadius - 0.8, redFromKmh, ScaleEndKmh));
 
-    for (int kmh = 0; kmh <= ScaleEndKmh; kmh += MinorStepKmh) {
-        const bool major = kmh % MajorStepKmh == 0;
+    for (int speed = 0; speed <= scaleEnd; speed += minorStep) {
+        const bool major = speed % majorStep == 0;
+        const double kmh = speed * kmhPerUnit;
         const QPointF outer = PointAt(kmh, ScaleRadius + 0.8);
         const QPointF inner = PointAt(kmh, major ? MajorTickInner : MinorTickInner);
         painter.setPen(QPen(major ? ArtPalette::Glyph : QColor(0x9a, 0xb4, 0xb4),
@@ -89,15 +97,16 @@ QImage SpeedDial::Paint()
     const QFont labelFont = ArtPalette::ArtFont(LabelPixelSize);
     const QFontMetricsF labelMetrics(labelFont);
     painter.setFont(labelFont);
-    for (int kmh = 0; kmh <= ScaleEndKmh; kmh += MajorStepKmh) {
-        const QString text = QString::number(kmh);
+    for (int speed = 0; speed <= scaleEnd; speed += majorStep) {
+        const double kmh = speed * kmhPerUnit;
+        const QString text = QString::number(speed);
         const QPointF at = PointAt(kmh, LabelRadius);
         const QRectF ink = labelMetrics.tightBoundingRect(text);
         const qreal squeeze = text.size() >= 3 ? LabelSqueeze : 1.0;
         painter.save();
         painter.translate(at);
         painter.scale(squeeze, 1.0);
-        painter.setPen(kmh >= RedZoneFromKmh ? QColor(0xff, 0x8a, 0x80) : ArtPalette::Glyph);
+        painter.setPen(kmh >= redFromKmh ? QColor(0xff, 0x8a, 0x80) : ArtPalette::Glyph);
         painter.drawText(QPointF(-ink.center().x(), -ink.center().y()), text);
         painter.restore();
     }
@@ -106,7 +115,7 @@ QImage SpeedDial::Paint()
     const QFont unitFont = ArtPalette::ArtFont(UnitPixelSize, false);
     painter.setFont(unitFont);
     painter.setPen(ArtPalette::Caption);
-    const QString unit = QStringLiteral("km/h");
+    const QString unit = mph ? QStringLiteral("mph") : QStringLiteral("km/h");
     const qreal unitWidth = QFontMetricsF(unitFont).horizontalAdvance(unit);
     painter.drawText(QPointF(PivotX - unitWidth / 2, PivotY + UnitBaselineBelowPivot), unit);
 

@@ -41,6 +41,16 @@ public:
     static constexpr int MinorStepKmh = 10;
     static constexpr int RedZoneFromKmh = 200;
 
+    // The mph dial: the same arc (0 to 240 km/h, about 149 mph), its marks
+    // where the needle, which turns by km/h, points at their speed in mph.
+    static constexpr double KilometresPerMile = 1.609344;
+    static constexpr int ScaleEndMph = 140;
+    static constexpr int MajorStepMph = 20;
+    static constexpr int MinorStepMph = 10;
+    static constexpr int RedZoneFromMph = 125;
+
+    enum Unit { Kmh, Mph };
+
     // Radii around the pivot, in pixels.
     static constexpr double FaceRadius = 96.0;
     static constexpr double RimRadius = 93.5;
@@ -55,7 +65,8 @@ public:
     // in picture pixels.
     static QPointF PointAt(double kmh, double radius);
 
-    static QImage Paint();
+    // The dial with the marks and the name of the unit.
+    static QImage Paint(Unit DialUnit = Kmh);
 };
 
 #endif // SPEEDDIAL_H
