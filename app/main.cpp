@@ -12,12 +12,21 @@
 
 namespace {
 
+QCommandLineOption OfflineMapOption()
+{
+    return QCommandLineOption(QStringLiteral("offline-map"),
+                              QStringLiteral("Draw the map's tiles from FILE (MBTiles or PMTiles) where it covers "
+                                             "them, also without a network; remembered for later runs."),
+                              QStringLiteral("FILE"));
+}
+
 // Everything the window takes on the command line; the commands' options
 // are added beside them, so that --help lists both.
 void AddWindowOptions(QCommandLineParser &Parser)
 {
     Parser.addHelpOption();
     Parser.addVersionOption();
+    Parser.addOption(OfflineMapOption());
     Parser.addPositionalArgument(QStringLiteral("paths"),
                                  QStringLiteral("Video files or folders to import (folders are searched)."),
                                  QStringLiteral("[PATH...]"));
@@ -38,6 +47,18 @@ void ImportPathArguments(Tracora &Window, const QCommandLineParser &Parser)
         return;
     // Once the window is on the screen, so that its progress shows.
     QTimer::singleShot(0, &Window, [&Window, paths] { Window.ImportPaths(paths); });
+}
+
+// The offline maps named with --offline-map, relative ones taken from the
+// folder the user started in.
+void AddOfflineMapArguments(Tracora &Window, const QCommandLineParser &Parser)
+{
+    const QDir startDir(qEnvironmentVariable("VIALUMO_START_DIR", QDir::currentPath()));
+    QStringList maps;
+    for (const QString &map : Parser.values(OfflineMapOption()))
+        maps << QDir::cleanPath(startDir.absoluteFilePath(map));
+    if (!maps.isEmpty())
+        Window.AddOfflineMaps(maps);
 }
 
 } // namespace
@@ -79,6 +100,7 @@ int main(int argc, char **argv)
     window.setObjectName(QStringLiteral("Tracora"));
     window.show();
     ImportPathArguments(window, parser);
+    AddOfflineMapArguments(window, parser);
 
     splash->finish(&window);
     delete splash;

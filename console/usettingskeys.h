@@ -16,6 +16,11 @@ inline QString ImportFolder() { return QStringLiteral("Folders/Import"); }
 // The folder "Export GPX..." saved into last.
 inline QString ExportFolder() { return QStringLiteral("Folders/Export"); }
 
+// The offline maps (MBTiles, PMTiles) the map draws its tiles from, a list
+// of absolute paths in the order they were added.
+inline QString OfflineMaps() { return QStringLiteral("Maps/Offline"); }
+// The folder "Add offline map..." opened last.
+inline QString OfflineMapFolder() { return QStringLiteral("Folders/OfflineMap"); }
 // The unit speeds are shown in: "kmh" or "mph" (USpeedUnit::Key).
 inline QString SpeedUnit() { return QStringLiteral("Display/SpeedUnit"); }
 // The zone of the local times the tooltips show, an IANA id such as

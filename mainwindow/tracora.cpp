@@ -24,6 +24,7 @@
 #include "console/ulistpaging.h"
 #include "console/umapbridge.h"
 #include "gpslog/gpslogdata.h"
+#include "mainwindow/utileschemehandler.h"
 #include "playback/enginememory.h"
 #include "playback/uvlcwrapper.h"
 #include "widgets/ncframelesshelper.h"
@@ -65,6 +66,8 @@ void Tracora::PrepareApplication()
     // Before the first thread: recordings played one after another would
     // otherwise spread their freed memory over ever more allocator arenas.
     EngineMemory::LimitArenas();
+    // The web engine learns of the program's own URL schemes before it starts.
+    UTileSchemeHandler::RegisterScheme();
 }
 
 Tracora::Tracora(QWidget *parent)
@@ -77,6 +80,7 @@ Tracora::Tracora(QWidget *parent)
     BuildWidgetTree();
     ConnectSignals();
     BuildEverydayParts();
+    BuildTileParts(MapUserAgent.toLatin1());
 }
 
 Tracora::~Tracora()

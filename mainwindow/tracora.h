@@ -9,6 +9,7 @@
 #include "console/umapbridge.h"
 #include "console/umaproute.h"
 #include "console/uspeedunit.h"
+#include "tiles/uofflinemaplist.h"
 
 class QDragEnterEvent;
 class QDropEvent;
@@ -32,6 +33,8 @@ class UOverlayLabel;
 struct UImportSummary;
 struct UKeyBinding;
 class USpeedMeter;
+class UTileSchemeHandler;
+class UTileService;
 class UVideoAndGpsfiles;
 class UVlcWrapper;
 
@@ -64,6 +67,10 @@ public:
     // folders are searched for videos, everything is rated off the GUI
     // thread, and files already in the list are not added again.
     void ImportPaths(const QStringList &Paths);
+
+    // Opens map files (MBTiles, PMTiles) and remembers them among the
+    // offline maps the map draws its tiles from; a note tells what came of it.
+    void AddOfflineMaps(const QStringList &Paths);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -121,7 +128,8 @@ private:
     void PlaySelectedRow();
     void EscapeKey();
     void ToggleKeyHelp();
-    void ShowNote(const QString &Text);
+    // A short note over the video, for Milliseconds (0: the usual while).
+    void ShowNote(const QString &Text, int Milliseconds = 0);
     void ShowListMenu(QTableWidget *Table, const QPoint &Position);
     void ShowInFolder(int Index);
     void ExportGpx(int Index);
@@ -195,6 +203,17 @@ private:
     bool Muted = false;
     // GPS shifts in seconds by video path as listed, read from the settings once.
     QHash<QString, int> GpsShifts;
+
+    // Map tiles without a network (tracora_offlinemaps.cpp).
+    void BuildTileParts(const QByteArray &UserAgent);
+    bool HandleMapPointer(QObject *Watched, QEvent *Event);
+    void ShowMapMenu(const QPoint &Position);
+    void AddOfflineMap();
+    void RemoveOfflineMap(const QString &Path);
+    void ApplyOfflineMaps();
+    UTileService *TileService = nullptr;
+    UTileSchemeHandler *TileSchemeHandler = nullptr;
+    UOfflineMapList OfflineMaps;
 
     // Speeds and local times (tracora_units.cpp).
     void BuildUnitParts();

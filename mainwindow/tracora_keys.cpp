@@ -39,6 +39,8 @@ bool Tracora::eventFilter(QObject *watched, QEvent *event)
     // with the focus (or the window): the widget is where they are taken.
     if (event->type() == QEvent::KeyPress && IsWidgetOf(this, watched))
         return HandleKey(static_cast<QKeyEvent *>(event));
+    if (HandleMapPointer(watched, event))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 

@@ -16,6 +16,7 @@
 #include "console/umapscript.h"
 #include "gpslog/gpslogdata.h"
 #include "playback/uvlcwrapper.h"
+#include "tiles/utilescheme.h"
 #include "widgets/udoubleclickedwidget.h"
 
 void Tracora::LoadMapToPlay(int Index)
@@ -35,6 +36,10 @@ void Tracora::LoadMapToPlay(int Index)
 void Tracora::LoadedToPaly(bool OK)
 {
     qDebug() << "LODAD MAP END";
+    // Every page that draws tiles takes them through the program's own
+    // scheme (offline maps, cache, tile server); it has asked for none yet.
+    if (OK)
+        RunMapScript(UMapScript::SetTilesCall(UTileScheme::Template()));
     ApplyMapStep(UMapBridge::LoadReported(OK, Status->PlayStatus, GpsTrackLoaded, VlcWrapper->GetIndex(),
                                           VideoFiles->GetVideoCount()));
 }

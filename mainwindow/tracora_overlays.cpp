@@ -88,9 +88,9 @@ void Tracora::BuildEverydayParts()
     qApp->installEventFilter(this);
 }
 
-void Tracora::ShowNote(const QString &Text)
+void Tracora::ShowNote(const QString &Text, int Milliseconds)
 {
-    Note->ShowText(Text, NoteMs);
+    Note->ShowText(Text, Milliseconds > 0 ? Milliseconds : NoteMs);
 }
 
 void Tracora::ToggleKeyHelp()

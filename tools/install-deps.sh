@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libxkbcommon-dev
+  libqt6sql6-sqlite zlib1g-dev
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libjs-leaflet
   xvfb xauth xdotool imagemagick ffmpeg openbox

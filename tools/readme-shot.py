@@ -7,15 +7,21 @@ route runs through the speed bands; a click on the profile seeks the video
 before the picture is taken, and the pointer stays there, so the profile
 shows the second under it.
 
-This machine has no network, so the map's tiles come from a local stand-in:
-an HTTPS server on 127.0.0.1:443 that answers every tile request with one
-plain street-grid tile, and the program alone is given a hosts file that
-names it as the tile server. Everything else is the real program and the real map page.
+This machine has no network, so the map's online check is answered by a
+local stand-in: an HTTPS server on 127.0.0.1:443 that answers every request
+with one plain street-grid tile, and the program alone is given a hosts file
+that names it as the tile server. The map's tiles themselves come, as they
+would on a laptop without a network, from an offline map (`--offline-map`):
+an MBTiles file of the same tile around the first recording's drive, made
+here. Settings and the tile cache go to a folder of the run's own.
+Everything else is the real program and the real map page.
 
     tools/readme-shot.py OUT.png        (needs root for port 443, runs its own Xvfb)
 """
 import http.server
+import math
 import os
+import sqlite3
 import ssl
 import subprocess
 import sys
@@ -30,6 +36,10 @@ SAMPLE = os.path.join(ROOT, "build", "readme-sample")
 SAMPLE_OPTIONS = ["--count", "5", "--seconds", "90"]
 IMPORT_BUTTON = (204, 647)
 FIRST_ROW = (60, 528)
+# Where the first recording drives (Shenzhen Bay), with room around it, and
+# the zooms its map shows.
+DRIVE_BOX = (22.49, 113.89, 22.59, 114.00)   # south, west, north, east
+DRIVE_ZOOMS = range(10, 18)
 # The map view's speed profile lies along its bottom edge (window pixels):
 # the click seeks to that share of the recording.
 PROFILE_Y = 55 + 360 - 26
@@ -50,6 +60,31 @@ def make_tile(path):
        "-stroke", "#f6d38a", "-strokewidth", "14", "-draw", "line 0,128 256,128",
        "-fill", "#c8dfb0", "-stroke", "none", "-draw", "rectangle 80,80 176,112",
        path)
+
+
+def tile_xy(lat, lon, zoom):
+    n = 2 ** zoom
+    y = (1 - math.asinh(math.tan(math.radians(lat))) / math.pi) / 2 * n
+    return int((lon + 180) / 360 * n), int(y)
+
+
+def make_offline_map(path, tile):
+    """An MBTiles file holding the stand-in tile at every place of the drive's box."""
+    data = open(tile, "rb").read()
+    south, west, north, east = DRIVE_BOX
+    db = sqlite3.connect(path)
+    db.execute("CREATE TABLE metadata (name text, value text)")
+    db.executemany("INSERT INTO metadata VALUES (?, ?)",
+                   [("name", "readme"), ("format", "png"), ("minzoom", str(min(DRIVE_ZOOMS))),
+                    ("maxzoom", str(max(DRIVE_ZOOMS))), ("bounds", "%f,%f,%f,%f" % (west, south, east, north))])
+    db.execute("CREATE TABLE tiles (zoom_level integer, tile_column integer, tile_row integer, tile_data blob)")
+    for z in DRIVE_ZOOMS:
+        x0, y0 = tile_xy(north, west, z)
+        x1, y1 = tile_xy(south, east, z)
+        db.executemany("INSERT INTO tiles VALUES (?, ?, ?, ?)",
+                       [(z, x, (2 ** z - 1) - y, data) for x in range(x0, x1 + 1) for y in range(y0, y1 + 1)])
+    db.commit()
+    db.close()
 
 
 def serve_tiles(workdir):
@@ -122,9 +157,13 @@ def main():
         hosts = os.path.join(workdir, "hosts")
         with open(hosts, "w") as f:
             f.write(open("/etc/hosts").read() + "\n127.0.0.1 tile.openstreetmap.org\n")
-        env = dict(os.environ, QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --ignore-certificate-errors")
+        offline_map = os.path.join(workdir, "drive.mbtiles")
+        make_offline_map(offline_map, os.path.join(workdir, "tile.png"))
+        env = dict(os.environ, QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --ignore-certificate-errors",
+                   XDG_CONFIG_HOME=os.path.join(workdir, "config"), XDG_CACHE_HOME=os.path.join(workdir, "cache"))
         app = subprocess.Popen(
-            ["unshare", "--mount", "sh", "-c", 'mount --bind "$0" /etc/hosts && exec ./vialumo', hosts],
+            ["unshare", "--mount", "sh", "-c", 'mount --bind "$0" /etc/hosts && exec ./vialumo --offline-map "$1"',
+             hosts, offline_map],
             cwd=DEPLOY, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             wid = wait("the window", window)

@@ -371,6 +371,26 @@ private slots:
         QVERIFY(query.contains("document.querySelector('#isonline')"));
         QVERIFY(query.contains("this.checked"));
     }
+
+    // The tile template goes as one JavaScript string, whatever it holds,
+    // to a page that may not know the call.
+    void setTilesCallIsAGuardedString_data()
+    {
+        QTest::addColumn<QString>("tiles");
+        QTest::addColumn<QString>("call");
+        QTest::newRow("the program's scheme")
+            << "vialumo-tiles://tile/{z}/{x}/{y}"
+            << "typeof settiles === \"function\" && settiles(\"vialumo-tiles://tile/{z}/{x}/{y}\")";
+        QTest::newRow("quotes and a line break")
+            << "a\"b'c\\d\ne"
+            << "typeof settiles === \"function\" && settiles(\"a\\\"b'c\\\\d\\ne\")";
+    }
+    void setTilesCallIsAGuardedString()
+    {
+        QFETCH(QString, tiles);
+        QFETCH(QString, call);
+        QCOMPARE(UMapScript::SetTilesCall(tiles), call);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestUMapBridge)

@@ -12,6 +12,7 @@
 #include "gpslog/gpslogdata.h"
 #include "mapfixture.h"
 #include "realmappage.h"
+#include "tiles/utilescheme.h"
 #include "windowparts.h"
 
 using namespace driveclip;
@@ -202,6 +203,8 @@ private slots:
         QVERIFY(Spin([&] { return Evaluate(page, "vialumoMap.player !== null && vialumoMap.routeDrawn !== null"
                                                  " && vialumoMap.routeDrawn.count === 12").toBool(); },
                      10000));
+        // Its tiles come through the program's own scheme.
+        QCOMPARE(Evaluate(page, "vialumoMap.tileTemplate").toString(), UTileScheme::Template());
         QWidget *input = s.Parts.Map->focusProxy() ? s.Parts.Map->focusProxy() : s.Parts.Map;
 
         // Playing: a click on the fix of second 8 moves the engine there, and
