@@ -179,6 +179,13 @@ private slots:
         QCOMPARE(page.Js(QStringLiteral("document.querySelectorAll('.leaflet-tile').length")).toInt(), 0);
         QCOMPARE(page.Js(QStringLiteral("document.querySelector('#offline-note').textContent")).toString(),
                  QStringLiteral("Offline \u2014 no map tiles"));
+        // Tiles that cover none of the view: the note still says there are none.
+        QTemporaryDir elsewhere;
+        page.Js(QStringLiteral("settiles('%1')")
+                    .arg(QUrl::fromLocalFile(elsewhere.path()).toString() + QStringLiteral("/{z}/{x}/{y}.png")));
+        QTRY_VERIFY(page.Js(hidden).toInt() >= 4);
+        QCOMPARE(page.Js(QStringLiteral("document.querySelector('#offline-note').textContent")).toString(),
+                 QStringLiteral("Offline \u2014 no map tiles"));
         QVERIFY2(page.Page->Errors.isEmpty(), qPrintable(page.Page->Errors.join(QLatin1Char('\n'))));
         QCOMPARE(Requests.Outside(), QStringList());
     }

@@ -277,11 +277,21 @@ function vialumoShowTiles() {
       });
       // A tile that does not come leaves the base under it, not a broken image.
       s.tileLayer.on("tileerror", function (e) { if (e.tile) e.tile.style.visibility = "hidden"; });
+      // The note tells whether any tile is drawn: a cache or an offline map
+      // that does not cover the view leaves the plain base.
+      var shown = new Set();
+      s.tileLayer.on("tileload", function (e) { if (e.tile) { shown.add(e.tile); vialumoShowOfflineNote(shown.size); } });
+      s.tileLayer.on("tileunload", function (e) { shown.delete(e.tile); vialumoShowOfflineNote(shown.size); });
       s.tileLayer.addTo(map);
     }
   }
+  if (!s.tileLayer) vialumoShowOfflineNote(0);
+}
+
+// The offline map's note: whether tiles from this computer are drawn.
+function vialumoShowOfflineNote(tilesShown) {
   var note = document.getElementById("offline-note");
-  if (note) note.textContent = s.tileTemplate ? OFFLINE_TILES_NOTE : OFFLINE_NOTE;
+  if (note) note.textContent = tilesShown > 0 ? OFFLINE_TILES_NOTE : OFFLINE_NOTE;
 }
 
 // The URL template of map tiles the player has ({z}, {x}, {y}); an empty one
