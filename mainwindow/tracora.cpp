@@ -24,6 +24,7 @@
 #include "console/ulistpaging.h"
 #include "console/umapbridge.h"
 #include "gpslog/gpslogdata.h"
+#include "mainwindow/unamecelldelegate.h"
 #include "playback/enginememory.h"
 #include "playback/uvlcwrapper.h"
 #include "widgets/ncframelesshelper.h"
@@ -263,6 +264,7 @@ void Tracora::SetUpListTable(QTableWidget *table)
     table->setFocusPolicy(Qt::NoFocus);
     table->verticalHeader()->setVisible(false);
     table->setGridStyle(Qt::DashDotDotLine);
+    table->setItemDelegateForColumn(0, new UNameCellDelegate(table));
 }
 
 void Tracora::ConnectSignals()

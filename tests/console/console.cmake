@@ -25,3 +25,7 @@ vialumo_add_qtest(NAME tst_usnapshotname
 vialumo_add_qtest(NAME tst_uimportprogress
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uimportprogress.cpp
   LIBS vialumo_console)
+# A recording's cameras in the list: mark, tooltip, the name fitted to its cell.
+vialumo_add_qtest(NAME tst_urecordingtext
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_urecordingtext.cpp
+  LIBS vialumo_console)
