@@ -141,13 +141,21 @@ QString URecordingText::FitName(const QString &Name, const QString &Mark,
         }
         return QString();
     };
+    // The suffix, which every file of a card shares, goes first, as long as
+    // the rest of the name stays whole ("CLIP0001.…").
+    const qsizetype dot = Name.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot > 0 ? Name.left(dot) : Name;
+    for (qsizetype kept = Name.size() - 1; kept >= stem.size() && dot > 0; --kept) {
+        const QString text = Name.left(kept) + Ellipsis + after;
+        if (Fits(text))
+            return text;
+    }
     QString text = cut(Name, TailCharacters);
     if (!text.isEmpty())
         return text;
-    // Too narrow for the end with its suffix, which every file of a card
-    // shares: the end of the name before it ("…0001F +R").
-    const qsizetype dot = Name.lastIndexOf(QLatin1Char('.'));
-    text = cut(dot > 0 ? Name.left(dot) : Name, 1);
+    // Too narrow for the end with its suffix: the end of the name before it
+    // ("…0001F +R").
+    text = cut(stem, 1);
     if (!text.isEmpty())
         return text;
     // Not even the mark fits: the table cuts what is left.

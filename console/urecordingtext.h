@@ -34,12 +34,13 @@ public:
     // A role as the window writes it: "Front", "Rear", "Left pillar", ...
     static QString RoleWord(UCameraRole Role);
 
-    // The name and its mark as they fit the cell (Fits measures a text):
-    // whole if they fit; else cut in the middle, where recorders' names
-    // repeat the date ("2026_0501_120000_0001F.MP4" is "2026…0001F.MP4"),
-    // keeping the end that tells recordings apart, and the mark whole; where
-    // not even TailCharacters of the end fit, the end before the suffix
-    // ("…0001F").
+    // The name and its mark as they fit the cell (Fits measures a text),
+    // the mark always whole: the name whole if it fits; else without (the
+    // end of) its suffix while the rest stays whole ("CLIP0001.…"); else
+    // cut in the middle, where recorders' names repeat the date
+    // ("2026_0501_120000_0001F.MP4" is "2026…0001F.MP4"), keeping the end
+    // that tells recordings apart; where not even TailCharacters of that end
+    // fit, the end before the suffix ("…0001F").
     static QString FitName(const QString &Name, const QString &Mark, const std::function<bool(const QString &)> &Fits);
 };
 

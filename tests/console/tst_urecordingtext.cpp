@@ -77,6 +77,9 @@ private slots:
         const QString viofo = QStringLiteral("2026_0501_120000_0001F.MP4");
         QTest::newRow("fits whole") << viofo << "+R" << 40 << "2026_0501_120000_0001F.MP4 +R";
         QTest::newRow("the recorder's own name") << "CLIP0001.MOV" << "" << 12 << "CLIP0001.MOV";
+        QTest::newRow("its suffix cut at the end") << "CLIP0001.MOV" << "" << 10 << "CLIP0001.\u2026";
+        QTest::newRow("its suffix cut whole") << "CLIP0001.MOV" << "" << 9 << "CLIP0001\u2026";
+        QTest::newRow("its start cut") << "CLIP0001.MOV" << "" << 8 << "\u2026LIP0001";
         QTest::newRow("cut in the middle") << viofo << "+R" << 17 << "2026\u20260001F.MP4 +R";
         QTest::newRow("more of the end where there is room") << viofo << "+R" << 20
                                                              << "2026\u202600_0001F.MP4 +R";
