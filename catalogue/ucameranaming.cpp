@@ -7,8 +7,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTime>
+#include <QTimeZone>
 
-#include <iterator>
+#include <initializer_list>
 
 namespace {
 
@@ -45,13 +46,15 @@ int Number(const QRegularExpressionMatch &Match, int Group)
 
 // A date and time read from the name, or an invalid one where the digits
 // name no moment (a month 13, a second 61): such a name is no recorder's.
+// Only a key for telling moments apart: kept in UTC, so that a clock change
+// of the computer's zone neither moves nor drops it.
 QDateTime MomentOf(int Year, int Month, int Day, int Hour, int Minute, int Second)
 {
     const QDate date(Year, Month, Day);
     const QTime time(Hour, Minute, Second);
     if (!date.isValid() || !time.isValid())
         return QDateTime();
-    return QDateTime(date, time);
+    return QDateTime(date, time, QTimeZone::utc());
 }
 
 QString MomentText(const QDateTime &Moment)
@@ -89,7 +92,8 @@ bool RoleOfFolder(const QString &FolderName, UCameraRole &Role)
 // side files 20260501_120000_N.gps and .3gf belong to all cameras.
 bool BlackVue(const NameParts &Parts, UCameraName &Name)
 {
-    thread_local const QRegularExpression pattern(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})_([A-Z])([FRIO])([SL]?)$"), NoCase);
+    thread_local const QRegularExpression pattern(
+        QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})_([A-Z])([FRIO])([SL]?)$"), NoCase);
     const QRegularExpressionMatch match = pattern.match(Parts.Stem);
     if (!match.hasMatch())
         return false;
@@ -121,7 +125,8 @@ bool BlackVue(const NameParts &Parts, UCameraName &Name)
 // telephoto; a name without the letter is the front camera's.
 bool Viofo(const NameParts &Parts, UCameraName &Name)
 {
-    thread_local const QRegularExpression pattern(QStringLiteral("^(\\d{4})_(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})_(\\d{1,8})([FRIT]?)$"), NoCase);
+    thread_local const QRegularExpression pattern(
+        QStringLiteral("^(\\d{4})_(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})_(\\d{1,8})([FRIT]?)$"), NoCase);
     const QRegularExpressionMatch match = pattern.match(Parts.Stem);
     if (!match.hasMatch())
         return false;
@@ -147,7 +152,8 @@ bool Viofo(const NameParts &Parts, UCameraName &Name)
 // the camera's file.
 bool Nextbase(const NameParts &Parts, UCameraName &Name)
 {
-    thread_local const QRegularExpression pattern(QStringLiteral("^(\\d{2})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})_(\\d{1,6})_([FR])([HL])(_.*)?$"), NoCase);
+    thread_local const QRegularExpression pattern(
+        QStringLiteral("^(\\d{2})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})_(\\d{1,6})_([FR])([HL])(_.*)?$"), NoCase);
     const QRegularExpressionMatch match = pattern.match(Parts.Stem);
     if (!match.hasMatch())
         return false;
@@ -201,8 +207,10 @@ bool SiblingFolders(const NameParts &Parts, UCameraName &Name)
 // -left_repeater, -right_repeater, -left_pillar and -right_pillar.
 bool Tesla(const NameParts &Parts, UCameraName &Name)
 {
-    thread_local const QRegularExpression pattern(QStringLiteral("^((\\d{4})-(\\d{2})-(\\d{2})_(\\d{2})-(\\d{2})-(\\d{2}))-"
-                             "(front|back|rear_view|left_repeater|right_repeater|left_pillar|right_pillar)$"), NoCase);
+    thread_local const QRegularExpression pattern(
+        QStringLiteral("^((\\d{4})-(\\d{2})-(\\d{2})_(\\d{2})-(\\d{2})-(\\d{2}))-"
+                       "(front|back|rear_view|left_repeater|right_repeater|left_pillar|right_pillar)$"),
+        NoCase);
     const QRegularExpressionMatch match = pattern.match(Parts.Stem);
     if (!match.hasMatch())
         return false;

@@ -87,8 +87,9 @@ void UFolderImport::Run(quint64 RunId, const QStringList &Paths, const QList<UCa
         if (batch.size() + joins.size() < BatchEntries && sinceBatch.elapsed() < BatchIntervalMs
             && done != summary.Total)
             return;
+        const qint64 total = summary.Total;
         QMetaObject::invokeMethod(
-            this, [this, RunId, batch, joins, done, total = summary.Total] { Deliver(RunId, batch, joins, done, total); },
+            this, [this, RunId, batch, joins, done, total] { Deliver(RunId, batch, joins, done, total); },
             Qt::QueuedConnection);
         batch.clear();
         joins.clear();

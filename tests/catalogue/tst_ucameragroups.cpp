@@ -466,7 +466,8 @@ private slots:
         const QString folder = NewCard() + "/DCIM/Movie/";
         const QString other = Write(folder + "2026_0501_115900_0000F.MP4");
         const QString front = Write(folder + "2026_0501_120000_0001F.MP4", MovieOf(Noon, 20000));
-        const QString rear = Write(folder + "2026_0501_120000_0002R.MP4", Mp4GpsWriter::SeventyMai(Mp4GpsWriter::Drive(20)));
+        const QString rear
+            = Write(folder + "2026_0501_120000_0002R.MP4", Mp4GpsWriter::SeventyMai(Mp4GpsWriter::Drive(20)));
         const QString interior = Write(folder + "2026_0501_120000_0003I.MP4");
         UVideoAndGpsfiles catalogue;
         QSignalSpy added(&catalogue, &UVideoAndGpsfiles::VideoAdded);
