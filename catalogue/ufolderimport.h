@@ -56,10 +56,11 @@ public:
 
 signals:
     void Searching();
-    // The search is done: the videos about to be rated, in order. Sent from
-    // the import's own thread before any of them is rated, so a receiver
-    // connected directly sees the list while the files are still untouched;
-    // a queued receiver gets it later, on its own thread.
+    // The search is done: the videos not listed yet, in order, about to be
+    // grouped and rated. Sent from the import's own thread before any of
+    // them is read, so a receiver connected directly sees the list while the
+    // files are still untouched; a queued receiver gets it later, on its own
+    // thread.
     void Searched(const QStringList &Videos);
     // Done of Total videos rated; the catalogue has grown (and listed
     // recordings have taken their new cameras) before this is sent.
