@@ -5,6 +5,8 @@
 #include "gpslog/nmeafilereader.h"
 #include "gpslog/mp4/videogpsreader.h"
 #include "gpslog/videospan.h"
+#include "catalogue/ucameranaming.h"
+#include "catalogue/ufoldersearch.h"
 #include "catalogue/videosuffixes.h"
 
 #include <QDateTime>
@@ -184,10 +186,33 @@ void FindOtherSource(VideoAndGpsfile &Entry)
         if (trySide(suffix, NmeaFileReader(), GpsSourceKind::NmeaFile, QLatin1String("NMEA file ")))
             return;
     }
+    // A recorder that writes one log for all its cameras names it after
+    // their shared stem (BlackVue: 20260501_120000_N.gps beside _NF.mp4).
+    const QString shared = UCameraNaming::Read(video).SideStem;
+    if (!shared.isEmpty() && shared != base) {
+        for (const QLatin1String suffix : NmeaSideSuffixes) {
+            const QString path = shared + suffix;
+            if (!IsRegularFile(path))
+                continue;
+            const QString text = QStringLiteral("NMEA file ") + QFileInfo(path).fileName() + QStringLiteral(": ");
+            if (TakeSource(Entry, GpsSourceKind::NmeaFile, path, GpsSeconds::Read(NmeaFileReader(), path, span), text))
+                return;
+        }
+    }
     for (const QLatin1String suffix : GpxSideSuffixes) {
         if (trySide(suffix, GpxFileReader(), GpsSourceKind::GpxFile, QLatin1String("GPX track ")))
             return;
     }
+}
+
+// The recording's GPS is the first camera's that has any: its source, path,
+// rating and words.
+void TakeGps(VideoAndGpsfile &Entry, const VideoAndGpsfile &Camera)
+{
+    Entry.GpsSource = Camera.GpsSource;
+    Entry.GpsfilePath = Camera.GpsfilePath;
+    Entry.GpsfileStatus = Camera.GpsfileStatus;
+    Entry.GpsSourceText = Camera.GpsSourceText;
 }
 
 QDateTime CreationTime(const QFileInfo &Info)
@@ -244,7 +269,12 @@ QString UVideoAndGpsfiles::GetGpsfileStatus(int Index) const
 {
     if (Index < 0 || Index >= VideoAndGpsfileList.size())
         return QString();
-    switch (VideoAndGpsfileList.at(Index).GpsfileStatus) {
+    return StatusWord(VideoAndGpsfileList.at(Index));
+}
+
+QString UVideoAndGpsfiles::StatusWord(const VideoAndGpsfile &Entry)
+{
+    switch (Entry.GpsfileStatus) {
     case GpsfileAvailable:
         return GpsfileAvailableWord;
     case GpsfileUnavailable:
@@ -324,6 +354,54 @@ QString UVideoAndGpsfiles::GpsSourcePathFor(const QString &Path)
     return Path;
 }
 
+VideoAndGpsfile UVideoAndGpsfiles::RateRecording(const UCameraFiles &Cameras)
+{
+    if (Cameras.isEmpty())
+        return VideoAndGpsfile();
+    VideoAndGpsfile entry = RateVideo(Cameras.constFirst().Path);
+    if (entry.VideoName.isEmpty())
+        return entry;
+    // A file of one camera that no rule knows is the front's, as always.
+    if (Cameras.size() > 1 || Cameras.constFirst().Role != UCameraRole::Front)
+        entry.Cameras = Cameras;
+    for (qsizetype camera = 1; camera < Cameras.size() && entry.GpsSource == GpsSourceKind::None; ++camera) {
+        const VideoAndGpsfile other = RateVideo(Cameras.at(camera).Path);
+        if (other.GpsSource != GpsSourceKind::None)
+            TakeGps(entry, other);
+    }
+    return entry;
+}
+
+QList<VideoAndGpsfile> UVideoAndGpsfiles::RateCameras(const UCameraFiles &Cameras, QStringList *Gone)
+{
+    UCameraFiles present;
+    for (const UCameraFile &camera : Cameras) {
+        if (IsRegularFile(camera.Path))
+            present << camera;
+        else if (Gone)
+            *Gone << camera.Path;
+    }
+    QList<VideoAndGpsfile> entries;
+    if (present.isEmpty())
+        return entries;
+    if (present.constFirst().Path == Cameras.constFirst().Path) {
+        entries << RateRecording(present);
+    } else {
+        // Without the front camera's file the others have no master: each
+        // is a recording of its own, as when imported without it.
+        for (const UCameraFile &camera : std::as_const(present))
+            entries << RateRecording({camera});
+    }
+    entries.removeIf([Gone](const VideoAndGpsfile &Entry) {
+        if (!Entry.VideoName.isEmpty())
+            return false;
+        if (Gone)
+            *Gone << Entry.VideoPath;
+        return true;
+    });
+    return entries;
+}
+
 void UVideoAndGpsfiles::AppendRated(const QList<VideoAndGpsfile> &Entries)
 {
     for (const VideoAndGpsfile &entry : Entries) {
@@ -334,15 +412,95 @@ void UVideoAndGpsfiles::AppendRated(const QList<VideoAndGpsfile> &Entries)
     }
 }
 
+int UVideoAndGpsfiles::JoinCamera(const UCameraJoinRated &Join)
+{
+    const UCameraFile &camera = Join.Join.Camera;
+    const auto takes = [&](int Index) {
+        if (VideoAndGpsfileList.at(Index).VideoPath != Join.Join.FrontPath)
+            return false;
+        const UCameraFiles cameras = GetCameras(Index);
+        return std::none_of(cameras.cbegin(), cameras.cend(), [&camera](const UCameraFile &Held) {
+            return Held.Role == camera.Role || Held.Path == camera.Path;
+        });
+    };
+    int index = -1;
+    if (Join.Join.Index >= 0 && Join.Join.Index < VideoAndGpsfileList.size() && takes(Join.Join.Index)) {
+        index = Join.Join.Index;
+    } else {
+        for (int at = 0; at < VideoAndGpsfileList.size() && index < 0; ++at) {
+            if (takes(at))
+                index = at;
+        }
+    }
+    if (index < 0)
+        return -1;
+    UCameraFiles cameras = GetCameras(index);
+    cameras << camera;
+    UCameraGroups::SortByRole(cameras);
+    VideoAndGpsfile &entry = VideoAndGpsfileList[index];
+    entry.Cameras = cameras;
+    if (entry.GpsSource == GpsSourceKind::None && Join.Rated.GpsSource != GpsSourceKind::None)
+        TakeGps(entry, Join.Rated);
+    emit CamerasChanged(index);
+    return index;
+}
+
+QStringList UVideoAndGpsfiles::ListedFiles() const
+{
+    QStringList files;
+    for (int index = 0; index < VideoAndGpsfileList.size(); ++index) {
+        for (const UCameraFile &camera : GetCameras(index))
+            files << camera.Path;
+    }
+    return files;
+}
+
+QList<UCameraFiles> UVideoAndGpsfiles::ListedCameras() const
+{
+    QList<UCameraFiles> listed;
+    listed.reserve(VideoAndGpsfileList.size());
+    for (int index = 0; index < VideoAndGpsfileList.size(); ++index)
+        listed << GetCameras(index);
+    return listed;
+}
+
 void UVideoAndGpsfiles::AddVideoAndGpsfiles(QStringList VideoPaths)
 {
-    for (const QString &videoPath : VideoPaths) {
-        const VideoAndGpsfile entry = RateVideo(videoPath);
-        if (entry.VideoName.isEmpty())
-            continue;
-        VideoAndGpsfileList.append(entry);
-        emit VideoAdded(videoPath);
+    // A camera file listed already, as any camera of any recording, is not
+    // listed again; a file no naming rule knows is added as often as it is
+    // given, as this import always did.
+    QSet<QString> listed;
+    for (const QString &path : ListedFiles()) {
+        if (UCameraNaming::Read(path).Known)
+            listed.insert(UFolderSearch::IdentityOf(path));
     }
+    QStringList present;
+    for (const QString &videoPath : VideoPaths) {
+        if (!IsRegularFile(videoPath)) {
+            // Rated all the same: its traces say where its log was looked for.
+            RateVideo(videoPath);
+            continue;
+        }
+        if (UCameraNaming::Read(videoPath).Known) {
+            const QString identity = UFolderSearch::IdentityOf(videoPath);
+            if (listed.contains(identity))
+                continue;
+            listed.insert(identity);
+        }
+        present << videoPath;
+    }
+    const UCameraGrouping grouping = UCameraGroups::Group(present, ListedCameras());
+    for (const UCameraJoin &join : grouping.Joins) {
+        VideoAndGpsfile rated = RateVideo(join.Camera.Path);
+        if (rated.VideoName.isEmpty())
+            continue;
+        if (JoinCamera({join, rated}) >= 0)
+            continue;
+        rated.Cameras = {join.Camera};
+        AppendRated({rated});
+    }
+    for (const UCameraFiles &cameras : grouping.Recordings)
+        AppendRated(RateCameras(cameras));
 }
 
 void UVideoAndGpsfiles::DeleteVideoAndGpsfile(int Index)

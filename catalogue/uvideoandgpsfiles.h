@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "catalogue/ucamerafile.h"
+#include "catalogue/ucameragroups.h"
 
 // The words GetGpsfileStatus() hands out for a recording's GPS log.
 inline constexpr QLatin1String GpsfileAvailableWord("Available");
@@ -45,8 +46,17 @@ struct VideoAndGpsfile
     // What the GPS File cell's tooltip says of the source.
     QString GpsSourceText;
     // Every camera's file of the recording, the front (VideoPath) first;
-    // empty for a recording of one camera.
+    // empty for a file no naming rule knows (its one camera is the front).
     UCameraFiles Cameras;
+};
+
+// A camera file of a listed recording that a later import brings: the join
+// (which recording, which camera) and the file rated on its own, which is
+// listed as a recording of its own if its recording has left the list.
+struct UCameraJoinRated
+{
+    UCameraJoin Join;
+    VideoAndGpsfile Rated;
 };
 
 // The ordered list of imported recordings. An entry's index is the
@@ -65,6 +75,8 @@ public:
     QDateTime GetVideoDateTime(int Index) const;
     QString GetGpsfilePath(int Index) const;
     QString GetGpsfileStatus(int Index) const;
+    // The word of an entry's rating ("Available", "Unavailable", "Not Exist").
+    static QString StatusWord(const VideoAndGpsfile &Entry);
     QString GetVideoPath(int Index) const;
     GpsSourceKind GetGpsSourceKind(int Index) const;
     // The source and its fixes in words ("GPS inside the video: 61 fixes in
@@ -82,15 +94,41 @@ public:
     // source RateVideo finds, empty where it finds none; a missing video and
     // any other file are their own source.
     static QString GpsSourcePathFor(const QString &Path);
-    // Appends entries made by RateVideo (those with a name), each announced
-    // by VideoAdded in turn.
+    // The entry of a recording of several cameras (Cameras as UCameraGroups
+    // makes them, the front first): the front camera's file names it and
+    // gives its date and time; its GPS is the first camera's, front first,
+    // whose source RateVideo finds. One camera gives RateVideo's entry.
+    // Reads files only, so it may run on any thread.
+    static VideoAndGpsfile RateRecording(const UCameraFiles &Cameras);
+    // The entries Cameras makes once the files gone since they were found
+    // are left out (their paths added to Gone): one, or, when the front
+    // camera's file has gone, one for each camera left.
+    static QList<VideoAndGpsfile> RateCameras(const UCameraFiles &Cameras, QStringList *Gone = nullptr);
+    // Appends entries made by RateVideo or RateRecording (those with a
+    // name), each announced by VideoAdded in turn.
     void AppendRated(const QList<VideoAndGpsfile> &Entries);
+    // Adds a camera's file to the listed recording it belongs to: the one at
+    // the join's index if its front file is still the same, else the first
+    // with that front file lacking that camera. The recording keeps its
+    // front file, so the play list and the rows stay as they are; it takes
+    // the file's GPS only when it had none. Answers the recording's index,
+    // announced by CamerasChanged, or -1 when it is no longer listed.
+    int JoinCamera(const UCameraJoinRated &Join);
+    // Every file of every listed recording, each camera's.
+    QStringList ListedFiles() const;
+    // Every listed recording's cameras, by index.
+    QList<UCameraFiles> ListedCameras() const;
 
 signals:
     void VideoAdded(QString VideoPath);
     void VideoDeleted(int Index);
+    // A camera's file joined the recording at Index.
+    void CamerasChanged(int Index);
 
 public slots:
+    // The import button's import: the files of one moment from different
+    // cameras become one recording (UCameraGroups), and a camera's file of
+    // a listed recording joins it.
     void AddVideoAndGpsfiles(QStringList VideoPaths);
     void DeleteVideoAndGpsfile(int Index);
 

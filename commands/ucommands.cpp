@@ -1,6 +1,7 @@
 #include "ucommands.h"
 
 #include "commands/exportgpxcommand.h"
+#include "commands/listcommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -57,6 +58,7 @@ const QList<UCommand> &UCommands::All()
 {
     static const QList<UCommand> Commands = {
         ExportGpxCommand(),
+        ListCommand(),
     };
     return Commands;
 }

@@ -25,6 +25,7 @@
 #include "console/umapbridge.h"
 #include "gpslog/gpslogdata.h"
 #include "mainwindow/utileschemehandler.h"
+#include "mainwindow/unamecelldelegate.h"
 #include "playback/enginememory.h"
 #include "playback/uvlcwrapper.h"
 #include "widgets/ncframelesshelper.h"
@@ -267,6 +268,7 @@ void Tracora::SetUpListTable(QTableWidget *table)
     table->setFocusPolicy(Qt::NoFocus);
     table->verticalHeader()->setVisible(false);
     table->setGridStyle(Qt::DashDotDotLine);
+    table->setItemDelegateForColumn(0, new UNameCellDelegate(table));
 }
 
 void Tracora::ConnectSignals()

@@ -137,6 +137,7 @@ private:
     void ImportProgressed(qint64 Done, qint64 Total, int FirstNewIndex, int NewCount);
     void ImportFinished(const UImportSummary &Summary);
     void ShowImportProgress();
+    void CamerasJoined(int Index);
     void KeepEngineInStep();
 
     int PlayButtonState;
@@ -198,6 +199,7 @@ private:
     qint64 ImportTotal = 0;
     int ImportNewFirst = -1; // the entries added since the last showing
     int ImportNewEnd = -1;
+    bool ImportJoinedShown = false; // a recording of the page shown took a camera
     // What the engine is kept at, also across recordings.
     double PlaybackRate = 1.0;
     bool Muted = false;

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QUrl>
 
+#include "catalogue/ucameragroups.h"
 #include "catalogue/uvideoandgpsfiles.h"
 #include "console/ulistpaging.h"
 #include "console/usettingskeys.h"
@@ -61,7 +62,9 @@ void Tracora::ShowListMenu(QTableWidget *Table, const QPoint &Position)
 
 void Tracora::ShowInFolder(int Index)
 {
-    const QString folder = QFileInfo(VideoFiles->GetVideoPath(Index)).absolutePath();
+    // The folder that holds every camera's file: a recorder that keeps each
+    // camera in a folder of its own has them side by side in it.
+    const QString folder = UCameraGroups::SharedFolder(VideoFiles->GetCameras(Index));
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
         ShowNote(QStringLiteral("No file manager opened ") + QDir::toNativeSeparators(folder));
 }

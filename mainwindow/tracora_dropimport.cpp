@@ -70,6 +70,16 @@ void Tracora::ImportProgressed(qint64 Done, qint64 Total, int FirstNewIndex, int
     }
 }
 
+void Tracora::CamerasJoined(int Index)
+{
+    // The import button refills the tables itself once it is done; a folder
+    // import shows a joined camera's row with its next batch.
+    if (!FolderImport->IsRunning())
+        return;
+    if (Index / UListPaging::PageSize == Status->CurrentPage)
+        ImportJoinedShown = true;
+}
+
 void Tracora::ShowImportProgress()
 {
     if (!FolderImport->IsRunning())
@@ -79,10 +89,12 @@ void Tracora::ShowImportProgress()
     // Only a page that shows new entries is filled again: refilling resets
     // the tables' current rows, which the user may be using meanwhile.
     const int pageFirst = Status->CurrentPage * UListPaging::PageSize;
-    if (ImportNewFirst >= 0 && ImportNewFirst < pageFirst + UListPaging::PageSize && ImportNewEnd > pageFirst)
+    if ((ImportNewFirst >= 0 && ImportNewFirst < pageFirst + UListPaging::PageSize && ImportNewEnd > pageFirst)
+        || ImportJoinedShown)
         ListTableUpdate();
     ImportNewFirst = -1;
     ImportNewEnd = -1;
+    ImportJoinedShown = false;
 }
 
 void Tracora::ImportFinished(const UImportSummary &Summary)
@@ -90,9 +102,11 @@ void Tracora::ImportFinished(const UImportSummary &Summary)
     ImportPaintTimer->stop();
     const int pageFirst = Status->CurrentPage * UListPaging::PageSize;
     const bool refill
-        = ImportNewFirst >= 0 && ImportNewFirst < pageFirst + UListPaging::PageSize && ImportNewEnd > pageFirst;
+        = (ImportNewFirst >= 0 && ImportNewFirst < pageFirst + UListPaging::PageSize && ImportNewEnd > pageFirst)
+        || ImportJoinedShown;
     ImportNewFirst = -1;
     ImportNewEnd = -1;
+    ImportJoinedShown = false;
     for (const USkipped &skipped : Summary.Skipped)
         qWarning("Vialumo: import skipped %s (%s)", qPrintable(skipped.Path),
                  qPrintable(UImportProgress::ReasonText(skipped.Reason)));

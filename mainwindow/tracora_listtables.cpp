@@ -2,11 +2,12 @@
 #include "tracora.h"
 #include "tracora_state.h"
 
-#include <QDir>
 #include <QTableWidget>
 
 #include "catalogue/uvideoandgpsfiles.h"
 #include "console/ulistpaging.h"
+#include "console/urecordingtext.h"
+#include "mainwindow/unamecelldelegate.h"
 #include "playback/uvlcwrapper.h"
 
 namespace {
@@ -15,11 +16,13 @@ constexpr int ListColumns = 4;
 
 void FillRow(QTableWidget *table, int row, const UVideoAndGpsfiles *files, int index, const QString &recorded)
 {
-    table->item(row, 0)->setText(files->GetVideoName(index));
-    // The table cuts long names: the whole path shows on hovering, with when
-    // the recording was made.
-    const QString path = QDir::toNativeSeparators(files->GetVideoPath(index));
-    table->item(row, 0)->setToolTip(recorded.isEmpty() ? path : path + QLatin1Char('\n') + recorded);
+    const UCameraFiles cameras = files->GetCameras(index);
+    table->item(row, 0)->setText(URecordingText::NameCell(files->GetVideoName(index), cameras));
+    table->item(row, 0)->setData(UNameCellDelegate::MarkRole, URecordingText::CameraMark(cameras));
+    // The table cuts long names: the whole path (every camera's) shows on
+    // hovering, with when the recording was made.
+    const QString paths = URecordingText::NameTooltip(cameras);
+    table->item(row, 0)->setToolTip(recorded.isEmpty() ? paths : paths + QLatin1Char('\n') + recorded);
     table->item(row, 1)->setText(files->GetVideoDate(index));
     table->item(row, 2)->setText(files->GetVideoTime(index));
     table->item(row, 3)->setText(files->GetGpsfileStatus(index));
@@ -47,6 +50,8 @@ void Tracora::ListTableUpdate()
             VideoListRight->item(row, column)->setText(QString());
         VideoListLeft->item(row, 0)->setToolTip(QString());
         VideoListRight->item(row, 0)->setToolTip(QString());
+        VideoListLeft->item(row, 0)->setData(UNameCellDelegate::MarkRole, QVariant());
+        VideoListRight->item(row, 0)->setData(UNameCellDelegate::MarkRole, QVariant());
         VideoListLeft->item(row, 3)->setToolTip(QString());
         VideoListRight->item(row, 3)->setToolTip(QString());
     }

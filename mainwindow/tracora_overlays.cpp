@@ -67,6 +67,7 @@ void Tracora::BuildEverydayParts()
     });
     connect(FolderImport, &UFolderImport::Progress, this, &Tracora::ImportProgressed);
     connect(FolderImport, &UFolderImport::Finished, this, &Tracora::ImportFinished);
+    connect(VideoFiles, &UVideoAndGpsfiles::CamerasChanged, this, &Tracora::CamerasJoined);
 
     KeyHelp = new UOverlayLabel(VideoWindow, UOverlayLabel::Centre, this);
     KeyHelp->setObjectName(QStringLiteral("KeyHelp"));

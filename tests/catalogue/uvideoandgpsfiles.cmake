@@ -11,3 +11,9 @@ vialumo_add_qtest(NAME tst_ufoldersearch
 vialumo_add_qtest(NAME tst_gpssourcechain
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_gpssourcechain.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
   LIBS vialumo_catalogue)
+# The cameras of one moment as one recording: the naming table over card
+# trees made at test time, GPS from the first camera with any, later imports
+# that join listed recordings.
+vialumo_add_qtest(NAME tst_ucameragroups
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ucameragroups.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
+  LIBS vialumo_catalogue)

@@ -32,3 +32,7 @@ vialumo_add_qtest(NAME tst_uspeedunit
 vialumo_add_qtest(NAME tst_urecordingtime
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_urecordingtime.cpp
   LIBS vialumo_console)
+# A recording's cameras in the list: mark, tooltip, the name fitted to its cell.
+vialumo_add_qtest(NAME tst_urecordingtext
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_urecordingtext.cpp
+  LIBS vialumo_console)

@@ -6,7 +6,10 @@ double-clicks, both sliders, paging, delete, import through the real file
 dialog or cancelled, the keys, video and window full screen, the speed unit
 from the speedometer's right-click menu) with waits of
 0 to 3 s between them, on a private Xvfb with a window manager, over a sample
-drive of short clips so that recordings end and autoplay moves on.
+drive of short clips so that recordings end and autoplay moves on. Beside the
+clips the card holds one recording of two cameras (a front and a rear file of
+one moment, named as Viofo recorders name them): one row, one play-list
+entry, imported again only once it has left the list.
 
 After every action:
 - the program lives and answers (its window is found, and the import
@@ -59,6 +62,11 @@ ROW_HEIGHT = 20
 NAME_WIDTH = 74
 CLIPS = 12
 CLIP_SECONDS = 3
+# The recording of two cameras, numbered after the clips: its front and rear
+# files are copies of two clips, named for one moment.
+TWO_CAMERAS = CLIPS + 1
+RECORDINGS = CLIPS + 1
+TWO_CAMERA_FILES = ("2026_1128_081500_0013F.MOV", "2026_1128_081500_0014R.MOV")
 
 WAIT_START_S = 180
 CHECK_S = 45            # how long the screen may take to agree with the model
@@ -114,13 +122,26 @@ def make_actions(seed, count):
             action = (kind, rng.choice(["position", "volume"]), round(rng.uniform(0.0, 1.0), 2),
                       round(rng.uniform(0.0, 1.0), 2))
         elif kind in ("import", "import_key"):
-            action = (kind, tuple(rng.sample(range(1, CLIPS + 1), rng.randint(1, 4))))
+            action = (kind, tuple(rng.sample(range(1, RECORDINGS + 1), rng.randint(1, 4))))
         elif kind == "speed_unit":
             action = (kind, rng.choice(["kmh", "mph"]))
         else:
             action = (kind,)
         actions.append(action + (round(rng.uniform(0.0, 3.0), 1),))
     return actions
+
+
+class TwoCameras:
+    """The card's recording of two cameras: the front names it, the rear goes
+    with it; neither has GPS, so it plays with the page of a missing log."""
+
+    def __init__(self):
+        self.name = TWO_CAMERA_FILES[0]
+        self.names = list(TWO_CAMERA_FILES)
+        self.fixes = []
+
+    def page(self):
+        return base.PAGE_NO_FILE
 
 
 def describe(action):
@@ -220,6 +241,11 @@ class Model:
         self.catalogue += numbers
         self.refresh()
         return []
+
+    def importable(self, numbers):
+        """The recordings an import of these adds: a camera file already
+        listed is not listed again; a clip is, as often as it is given."""
+        return [n for n in numbers if n != TWO_CAMERAS or TWO_CAMERAS not in self.catalogue]
 
     def click_row(self, table, row):
         self.selection = (table, row)
@@ -716,7 +742,7 @@ class Session:
             base.run(["xdotool", "key", "Return"])
             self.wait_list_settled(window)
             base.run(["xdotool", "type", "--delay", "15",
-                      " ".join('"%s"' % base.Clip(self.runner.card, n).name for n in numbers)])
+                      " ".join('"%s"' % name for n in numbers for name in self.runner.file_names(n))])
             self.wait_list_settled(window)
             base.run(["xdotool", "key", "Return"])
         base.wait_for("the dialog to close", lambda: dialog() is None)
@@ -745,7 +771,9 @@ class Session:
         paths = [m.group(1) for m in map(VIDEO_PATH.match, text.splitlines()) if m]
         new = paths[self.paths_seen:]
         self.paths_seen = len(paths)
-        return [int(re.search(r"CLIP(\d+)\.MOV$", p).group(1)) for p in new]
+        # The rear camera's file is rated with its recording, listed by the front.
+        numbers = {clip.name: n for n, clip in self.runner.clips.items()}
+        return [numbers[os.path.basename(p)] for p in new if os.path.basename(p) in numbers]
 
     def wait_imports(self, count):
         """The recordings added by an import, once the program has printed them all."""
@@ -764,11 +792,11 @@ class Session:
         time.sleep(1.0)
         self.read_geometry()
         self.measure(self.grab())
-        order = list(range(1, CLIPS + 1))
+        order = list(range(1, RECORDINGS + 1))
         random.Random(self.runner.seed).shuffle(order)
         self.import_dialog(order[:10])
         self.import_dialog(order[10:])
-        added = self.wait_imports(CLIPS)
+        added = self.wait_imports(RECORDINGS)
         if sorted(added) != sorted(order):
             raise Failure("the first imports added %s, not the clips %s" % (added, sorted(order)))
         self.model.imported(added)
@@ -781,7 +809,7 @@ class Session:
                 if clip is not None and mask is not None:
                     self.signatures[clip] = mask
             self.click(centre(self.places["page_next" if page == 0 else "page_previous"]))
-        missing = sorted(set(range(1, CLIPS + 1)) - set(self.signatures))
+        missing = sorted(set(range(1, RECORDINGS + 1)) - set(self.signatures))
         if missing:
             raise Failure("the list does not show clips %s after the first imports" % missing)
         self.check_signatures()
@@ -865,9 +893,10 @@ class Session:
         before = copy.deepcopy(self.model)
         self.act(action)
         if action[0] in ("import", "import_key") and not (before.video_full and action[0] == "import"):
-            added = self.wait_imports(len(action[1]))
-            if sorted(added) != sorted(action[1]):
-                raise Failure("the import of clips %s added %s" % (list(action[1]), added))
+            expected = before.importable(action[1])
+            added = self.wait_imports(len(expected))
+            if sorted(added) != sorted(expected):
+                raise Failure("the import of clips %s added %s, not %s" % (list(action[1]), added, expected))
             # The dialog hands over the names in its own order; the list keeps that order.
             after = copy.deepcopy(before)
             after.imported(added)
@@ -1095,6 +1124,11 @@ class Runner:
                        check=True, stdout=subprocess.DEVNULL)
         self.clip_dir = os.path.join(self.card, "DCIM", "100CLIP")
         self.clips = {n: base.Clip(self.card, n) for n in range(1, CLIPS + 1)}
+        # Copies of two clips as the front and rear camera's files of one moment.
+        for source, name in zip((1, 2), TWO_CAMERA_FILES):
+            shutil.copy(os.path.join(self.clip_dir, base.Clip(self.card, source).name),
+                        os.path.join(self.clip_dir, name))
+        self.clips[TWO_CAMERAS] = TwoCameras()
         self.folder = os.path.join(self.tmp, "run")
         images = os.path.join(self.folder, "images")
         os.makedirs(images)
@@ -1106,6 +1140,11 @@ class Runner:
             body = "<input type=checkbox id=isonline checked>" if page == base.PAGE_MAP else ""
             with open(os.path.join(images, page + ".html"), "w", encoding="utf-8") as f:
                 f.write(base.PAGE_SOURCE % {"name": page, "body": body})
+
+    def file_names(self, number):
+        """The files the dialog is given for a recording: each camera's."""
+        clip = self.clips[number]
+        return getattr(clip, "names", [clip.name])
 
     def start_xvfb(self):
         os.environ["DISPLAY"] = base.start_xvfb(self.procs, "%dx%dx24" % (SCREEN_W, SCREEN_H))

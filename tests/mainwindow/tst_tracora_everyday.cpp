@@ -267,6 +267,35 @@ private slots:
         QCOMPARE(s.Parts.Files->GetVideoCount(), 13);
     }
 
+    // A 70mai card's Back folder dropped after its Front folder: each rear
+    // file joins its front's row, which shows the mark at once.
+    void laterDropJoinsTheListedRecordings()
+    {
+        Session s;
+        const QString card = s.Space.Root.filePath(QStringLiteral("70mai/Normal"));
+        QStringList files;
+        for (const char *name : {"Front/NO20260501-120000-000001F.MP4", "Front/NO20260501-120100-000003F.MP4",
+                                 "Back/NO20260501-120000-000002B.MP4", "Back/NO20260501-120100-000004B.MP4"}) {
+            const QString path = card + QLatin1Char('/') + QLatin1String(name);
+            QDir().mkpath(QFileInfo(path).path());
+            QFile(path).open(QIODevice::WriteOnly);
+            files << path;
+        }
+        Drop(&s.Window, {card + QStringLiteral("/Front")});
+        QVERIFY(s.ImportDone());
+        QCOMPARE(s.Names().mid(0, 3),
+                 QStringList({"NO20260501-120000-000001F.MP4", "NO20260501-120100-000003F.MP4", ""}));
+        s.Progress->ShowText(QString());
+        Drop(&s.Window, {card + QStringLiteral("/Back")});
+        QVERIFY(s.ImportDone());
+        QCOMPARE(s.Progress->FullText(), QStringLiteral("Imported 2 of 2"));
+        QCOMPARE(s.Parts.Files->GetVideoCount(), 2);
+        QCOMPARE(s.Names().mid(0, 3),
+                 QStringList({"NO20260501-120000-000001F.MP4 +R", "NO20260501-120100-000003F.MP4 +R", ""}));
+        QCOMPARE(s.Parts.Left->item(1, 0)->toolTip(),
+                 QStringLiteral("Front: %1\nRear: %2").arg(files.at(1), files.at(3)));
+    }
+
     void escCancelsAnImport()
     {
         Session s;

@@ -254,6 +254,58 @@ private slots:
         QCOMPARE(s.Parts.Right->currentRow(), 4);
     }
 
+    // The files of one moment from two cameras are one row, one play-list
+    // entry: played, ended, deleted as one.
+    void twoCameraRecordingIsOneRow()
+    {
+        Workspace space;
+        Tracora w;
+        WindowParts parts(w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString folder = space.Root.filePath(QStringLiteral("viofo/DCIM/Movie/"));
+        QDir().mkpath(folder);
+        QStringList files;
+        for (const char *name : {"2026_0501_120000_0001F.MOV", "2026_0501_120000_0002R.MOV",
+                                 "2026_0501_120100_0003F.MOV", "2026_0501_120100_0004R.MOV"}) {
+            files << folder + QLatin1String(name);
+            QVERIFY(QFile::copy(Clip, files.last()));
+        }
+        // The rear files first: the front names the recording all the same.
+        parts.AddRecordings({files.at(1), files.at(0), files.at(3), files.at(2)});
+        QCOMPARE(parts.Files->GetVideoCount(), 2);
+        QCOMPARE(Row(parts.Left, 0), QStringList({"2026_0501_120000_0001F.MOV +R", parts.Files->GetVideoDate(0),
+                                                  parts.Files->GetVideoTime(0), "Not Exist"}));
+        QCOMPARE(parts.Left->item(0, 0)->toolTip(),
+                 QStringLiteral("Front: %1\nRear: %2").arg(files.at(0), files.at(1)));
+        QCOMPARE(parts.Left->item(1, 0)->text(), QStringLiteral("2026_0501_120100_0003F.MOV +R"));
+        QCOMPARE(Row(parts.Left, 2), QStringList({"", "", "", ""}));
+
+        // At its end the next recording plays, not the rear camera's file.
+        WindowParts::DoubleClickRow(parts.Left, 0);
+        QVERIFY(QTest::qWaitFor([&] { return parts.PlayingIndex(0); }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return parts.PlayingIndex(1); }, 20000));
+        QCOMPARE(parts.Left->currentRow(), 1);
+
+        // Removing the first removes both its cameras; the play list follows.
+        WindowParts::ClickRow(parts.Left, 0);
+        parts.Delete->click();
+        QCOMPARE(parts.Files->GetVideoCount(), 1);
+        QCOMPARE(parts.Wrapper->GetIndex(), 0);
+        QCOMPARE(parts.Left->item(0, 0)->text(), QStringLiteral("2026_0501_120100_0003F.MOV +R"));
+        QCOMPARE(parts.Left->item(0, 0)->toolTip(),
+                 QStringLiteral("Front: %1\nRear: %2").arg(files.at(2), files.at(3)));
+        QCOMPARE(Row(parts.Left, 1), QStringList({"", "", "", ""}));
+        QVERIFY(parts.Left->item(1, 0)->toolTip().isEmpty());
+        // The same files again: the listed recording stays one, the removed
+        // one comes back as one.
+        parts.AddRecordings(files);
+        QCOMPARE(parts.Files->GetVideoCount(), 2);
+        QCOMPARE(parts.Left->item(1, 0)->text(), QStringLiteral("2026_0501_120000_0001F.MOV +R"));
+        for (const QString &file : files)
+            QVERIFY(QFile::exists(file));
+    }
+
     void importPlayAndDeleteThePlayingRecording()
     {
         Workspace space;
