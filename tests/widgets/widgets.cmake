@@ -10,3 +10,7 @@ vialumo_add_qtest(NAME tst_udirectslider
 # The slider is checked under the program's own style sheet.
 target_sources(tst_udirectslider PRIVATE $<TARGET_OBJECTS:vialumo_resources>)
 add_dependencies(tst_udirectslider vialumo_resources)
+# The layouts of a recording's cameras: plain geometry.
+vialumo_add_qtest(NAME tst_utilelayout
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_utilelayout.cpp
+  LIBS vialumo_widgets)
