@@ -25,3 +25,7 @@ vialumo_add_qtest(NAME tst_usnapshotname
 vialumo_add_qtest(NAME tst_uimportprogress
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uimportprogress.cpp
   LIBS vialumo_console)
+# What the tiles of a recording's cameras show.
+vialumo_add_qtest(NAME tst_ucameratiles
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ucameratiles.cpp
+  LIBS vialumo_console)
