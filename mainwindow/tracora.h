@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QWidget>
 
+#include "catalogue/ucamerafile.h"
 #include "console/umapbridge.h"
 #include "console/umaproute.h"
 
@@ -28,7 +29,9 @@ class UOverlayLabel;
 struct UImportSummary;
 struct UKeyBinding;
 class USpeedMeter;
+class UPlaybackGroup;
 class UVideoAndGpsfiles;
+class UVideoTiles;
 class UVlcWrapper;
 
 // The player's only top-level window: a frameless widget holding every
@@ -124,7 +127,13 @@ private:
     void ImportProgressed(qint64 Done, qint64 Total, int FirstNewIndex, int NewCount);
     void ImportFinished(const UImportSummary &Summary);
     void ShowImportProgress();
-    void KeepEngineInStep();
+
+    // The cameras of a recording played together (tracora_cameras.cpp).
+    void BuildCameraParts();
+    void PrepareCameras(int Index);
+    void HideCameras();
+    void ShowCameraFaces();
+    void NextCameraLayout();
 
     int PlayButtonState;
     int MaxButtonState;
@@ -185,9 +194,15 @@ private:
     qint64 ImportTotal = 0;
     int ImportNewFirst = -1; // the entries added since the last showing
     int ImportNewEnd = -1;
-    // What the engine is kept at, also across recordings.
-    double PlaybackRate = 1.0;
-    bool Muted = false;
+    // Every camera's player, and what applies to all of them (speed,
+    // volume, mute, pause), kept across recordings.
+    UPlaybackGroup *PlaybackGroup = nullptr;
+    // The tiles of a recording's cameras in the video surface, and the
+    // cameras they show (the front first; one: no tiles).
+    UVideoTiles *Tiles = nullptr;
+    UCameraFiles ShownCameras;
+    // The recording about to play was chosen by autoplay.
+    bool CamerasByAutoplay = false;
     // GPS shifts in seconds by video path as listed, read from the settings once.
     QHash<QString, int> GpsShifts;
 };
