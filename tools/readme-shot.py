@@ -7,12 +7,18 @@ route runs through the speed bands; a click on the profile seeks the video
 before the picture is taken, and the pointer stays there, so the profile
 shows the second under it.
 
+With --cameras it takes the picture of a recording of three cameras: the
+sample's first clip as the front camera, beside a rear and an interior
+camera made with ffmpeg (a test picture each, named on it), in the program's
+window with that recording listed (e2e_camera_window, built with the tests:
+the import groups the files of one recording's cameras itself).
+
 This machine has no network, so the map's tiles come from a local stand-in:
 an HTTPS server on 127.0.0.1:443 that answers every tile request with one
 plain street-grid tile, and the program alone is given a hosts file that
 names it as the tile server. Everything else is the real program and the real map page.
 
-    tools/readme-shot.py OUT.png        (needs root for port 443, runs its own Xvfb)
+    tools/readme-shot.py OUT.png [--cameras]   (needs root for port 443, runs its own Xvfb)
 """
 import http.server
 import os
@@ -28,6 +34,8 @@ DEPLOY = os.path.join(ROOT, "build", "deploy")
 # The sample drive with longer clips than the README's own sample/ folder.
 SAMPLE = os.path.join(ROOT, "build", "readme-sample")
 SAMPLE_OPTIONS = ["--count", "5", "--seconds", "90"]
+CAMERA_WINDOW = os.path.join(ROOT, "build", "tests", "e2e_camera_window")
+FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 IMPORT_BUTTON = (204, 647)
 FIRST_ROW = (60, 528)
 # The map view's speed profile lies along its bottom edge (window pixels):
@@ -104,16 +112,39 @@ def wait(what, predicate, limit=60):
     sys.exit("readme-shot: gave up waiting for " + what)
 
 
+def camera_clip(path, label, source):
+    """A stand-in for another camera of the sample's first clip: a test
+    picture with the camera's name on it, as long as the sample's clips."""
+    if os.path.exists(path):
+        return path
+    text = "drawtext=fontfile=%s:text=%s:fontcolor=white:fontsize=64:box=1:boxcolor=black@0.5:x=40:y=40" % (
+        FONT, label)
+    sh("ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+       "%s=s=1280x720:r=25" % source, "-vf", text, "-t", SAMPLE_OPTIONS[3], "-c:v", "libx264",
+       "-preset", "ultrafast", "-pix_fmt", "yuv420p", path)
+    return path
+
+
 def main():
-    if len(sys.argv) != 2:
+    cameras = "--cameras" in sys.argv[1:]
+    paths = [a for a in sys.argv[1:] if a != "--cameras"]
+    if len(paths) != 1:
         sys.exit(__doc__)
-    out = os.path.abspath(sys.argv[1])
+    out = os.path.abspath(paths[0])
     if "DISPLAY" not in os.environ or not os.environ.get("INSIDE_XVFB"):
         os.environ["INSIDE_XVFB"] = "1"
         os.execv(os.path.join(ROOT, "tools", "with-xvfb.sh"),
-                 ["with-xvfb.sh", sys.executable, os.path.abspath(__file__), out])
+                 ["with-xvfb.sh", sys.executable, os.path.abspath(__file__)] + sys.argv[1:])
     if not os.path.isdir(os.path.join(SAMPLE, "DCIM")):
         sh(os.path.join(ROOT, "tools", "make-sample-drive"), *SAMPLE_OPTIONS, SAMPLE)
+    program = ["./vialumo"]
+    if cameras:
+        clips = os.path.join(SAMPLE, "DCIM", "100CLIP")
+        recording = "front=%s,rear=%s,interior=%s" % (
+            os.path.join(clips, "CLIP0001.MOV"),
+            camera_clip(os.path.join(SAMPLE, "rear.mp4"), "REAR", "smptehdbars"),
+            camera_clip(os.path.join(SAMPLE, "interior.mp4"), "INTERIOR", "testsrc2"))
+        program = [CAMERA_WINDOW, "--recording", recording]
 
     with tempfile.TemporaryDirectory() as workdir:
         server = serve_tiles(workdir)
@@ -124,12 +155,23 @@ def main():
             f.write(open("/etc/hosts").read() + "\n127.0.0.1 tile.openstreetmap.org\n")
         env = dict(os.environ, QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --ignore-certificate-errors")
         app = subprocess.Popen(
-            ["unshare", "--mount", "sh", "-c", 'mount --bind "$0" /etc/hosts && exec ./vialumo', hosts],
+            ["unshare", "--mount", "sh", "-c", 'mount --bind "$0" /etc/hosts && exec "$@"', hosts] + program,
             cwd=DEPLOY, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             wid = wait("the window", window)
             time.sleep(3)
             x, y, w, h = geometry(wid)
+            if cameras:
+                # Listed already: play it, let the map draw the route, seek a little.
+                sh("xdotool", "mousemove", str(x + FIRST_ROW[0]), str(y + FIRST_ROW[1]), "click", "1",
+                   "sleep", "0.3", "click", "--repeat", "2", "--delay", "80", "1")
+                time.sleep(7.5)
+                sh("xdotool", "mousemove", str(x + PROFILE_X0 + int(SEEK_SHARE * PROFILE_WIDTH)),
+                   str(y + PROFILE_Y), "click", "1")
+                time.sleep(3)
+                sh("/usr/bin/import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", out)
+                print("saved", out)
+                return
             sh("xdotool", "mousemove", str(x + IMPORT_BUTTON[0]), str(y + IMPORT_BUTTON[1]), "click", "1")
             wait("the dialog", lambda: subprocess.run(
                 ["xdotool", "search", "--onlyvisible", "--name", "^Open Files$"],
