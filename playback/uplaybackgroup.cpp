@@ -527,8 +527,13 @@ bool UPlaybackGroup::SeekTo(qint64 Milliseconds)
         PendingFrames = 0;
         return true;
     }
-    const bool paused = State == Phase::Paused || (State == Phase::Aligning && !ResumeAfterAlign)
-        || libvlc_media_player_get_state(Front->VlcPlayer) == libvlc_Paused;
+    // Paused as the user sees it: a front held by an align that lets the
+    // players go afterwards is playing.
+    bool paused = State == Phase::Paused;
+    if (State == Phase::Aligning)
+        paused = !ResumeAfterAlign;
+    else if (State != Phase::Paused)
+        paused = libvlc_media_player_get_state(Front->VlcPlayer) == libvlc_Paused;
     Align(target, !paused);
     return true;
 }
