@@ -117,11 +117,12 @@ def camera_clip(path, label, source):
     picture with the camera's name on it, as long as the sample's clips."""
     if os.path.exists(path):
         return path
-    text = "drawtext=fontfile=%s:text=%s:fontcolor=white:fontsize=64:box=1:boxcolor=black@0.5:x=40:y=40" % (
+    # Large letters: the inset is a quarter of the video's width.
+    text = "drawtext=fontfile=%s:text=%s:fontcolor=white:fontsize=160:box=1:boxcolor=black@0.6:x=60:y=60" % (
         FONT, label)
     sh("ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
        "%s=s=1280x720:r=25" % source, "-vf", text, "-t", SAMPLE_OPTIONS[3], "-c:v", "libx264",
-       "-preset", "ultrafast", "-pix_fmt", "yuv420p", path)
+       "-preset", "ultrafast", "-g", "25", "-pix_fmt", "yuv420p", path)
     return path
 
 
@@ -162,13 +163,11 @@ def main():
             time.sleep(3)
             x, y, w, h = geometry(wid)
             if cameras:
-                # Listed already: play it, let the map draw the route, seek a little.
+                # Listed already: play it and let the map draw the route.
                 sh("xdotool", "mousemove", str(x + FIRST_ROW[0]), str(y + FIRST_ROW[1]), "click", "1",
                    "sleep", "0.3", "click", "--repeat", "2", "--delay", "80", "1")
-                time.sleep(7.5)
-                sh("xdotool", "mousemove", str(x + PROFILE_X0 + int(SEEK_SHARE * PROFILE_WIDTH)),
-                   str(y + PROFILE_Y), "click", "1")
-                time.sleep(3)
+                sh("xdotool", "mousemove", str(x + 800), str(y + 40))
+                time.sleep(14)
                 sh("/usr/bin/import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", out)
                 print("saved", out)
                 return
