@@ -16,6 +16,7 @@
 #include <memory>
 
 Q_DECLARE_METATYPE(UCameraFace)
+Q_DECLARE_METATYPE(QList<UCameraFace>)
 
 namespace {
 
@@ -138,7 +139,7 @@ private slots:
         p.Group->SetRate(1.5);
         p.Group->SetVolume(40);
         p.Group->SetMute(true);
-        for (const QStringList &others : {QStringList(), QStringList{Rear}, QStringList()}) {
+        for (const QStringList &others : {QStringList(), QStringList{Rear}}) {
             QVERIFY(p.Play(Front, others));
             QVERIFY2(p.Tick([&] {
                 return qAbs(p.Wrapper->GetRate() - 1.5) < 0.01 && p.Wrapper->GetVolume() == 40
@@ -171,53 +172,69 @@ private slots:
         QVERIFY(!p.Group->PictureCounts(2, &displayed, &lost));
     }
 
-    // Bad camera files: each gets its own face, and the front plays on.
+    // Bad camera files, several in one recording: each gets its face, and
+    // the front and the good camera play on.
     void camerasThatCannotPlay_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<UCameraFace>("face");
-        QTest::newRow("empty file") << "empty" << UCameraFace::CannotPlay;
-        QTest::newRow("cut before its index") << "cut" << UCameraFace::CannotPlay;
-        QTest::newRow("not a video") << "text" << UCameraFace::CannotPlay;
-        QTest::newRow("missing") << "missing" << UCameraFace::NoRecording;
-        QTest::newRow("no file at all") << "none" << UCameraFace::NoRecording;
-        QTest::newRow("shorter than the front") << "short" << UCameraFace::NoRecording;
+        QTest::addColumn<QStringList>("kinds");
+        QTest::addColumn<QList<UCameraFace>>("faces");
+        using F = UCameraFace;
+        QTest::newRow("unplayable") << QStringList{"empty", "cut", "text", "good"}
+                                    << QList<F>{F::CannotPlay, F::CannotPlay, F::CannotPlay, F::Playing};
+        QTest::newRow("absent") << QStringList{"missing", "none", "short", "good"}
+                                << QList<F>{F::NoRecording, F::NoRecording, F::NoRecording, F::Playing};
     }
     void camerasThatCannotPlay()
     {
-        QFETCH(QString, kind);
-        QFETCH(UCameraFace, face);
-        QString path = Dir.filePath(kind + QStringLiteral(".MOV"));
-        if (kind == QLatin1String("empty")) {
-            QFile(path).open(QIODevice::WriteOnly);
-        } else if (kind == QLatin1String("cut")) {
-            // The index of a QuickTime file written by ffmpeg lies at its end.
-            QFile source(Rear);
-            QVERIFY(source.open(QIODevice::ReadOnly));
-            QFile cut(path);
-            QVERIFY(cut.open(QIODevice::WriteOnly));
-            cut.write(source.read(source.size() / 2));
-        } else if (kind == QLatin1String("text")) {
-            QFile text(path);
-            QVERIFY(text.open(QIODevice::WriteOnly));
-            text.write("not a video\n");
-        } else if (kind == QLatin1String("none")) {
-            path.clear();
-        } else if (kind == QLatin1String("short")) {
-            path = ShortRear;
+        QFETCH(QStringList, kinds);
+        QFETCH(QList<UCameraFace>, faces);
+        QStringList paths;
+        for (const QString &kind : kinds) {
+            QString path = Dir.filePath(kind + QStringLiteral(".MOV"));
+            if (kind == QLatin1String("empty")) {
+                QFile(path).open(QIODevice::WriteOnly);
+            } else if (kind == QLatin1String("cut")) {
+                // The index of a QuickTime file written by ffmpeg lies at its end.
+                QFile source(Rear);
+                QVERIFY(source.open(QIODevice::ReadOnly));
+                QFile cut(path);
+                QVERIFY(cut.open(QIODevice::WriteOnly));
+                cut.write(source.read(source.size() / 2));
+            } else if (kind == QLatin1String("text")) {
+                QFile text(path);
+                QVERIFY(text.open(QIODevice::WriteOnly));
+                text.write("not a video\n");
+            } else if (kind == QLatin1String("none")) {
+                path.clear();
+            } else if (kind == QLatin1String("short")) {
+                path = ShortRear; // ends a second in, while the front plays on
+            } else if (kind == QLatin1String("good")) {
+                path = Rear;
+            }
+            paths << path;
         }
-        Players p(3);
-        QVERIFY(p.Play(Front, {path, Rear}));
-        QVERIFY2(p.Tick([&] { return p.Group->Face(1) == face; }),
-                 qPrintable(QString::number(int(p.Group->Face(1)))));
-        // The other cameras and the front go on.
-        QVERIFY(p.Tick([&] { return p.Group->Face(2) == UCameraFace::Playing; }));
+        Players p(int(kinds.size()) + 1);
+        QVERIFY(p.Play(Front, paths));
+        const auto faced = [&] {
+            for (int i = 0; i < faces.size(); ++i) {
+                if (p.Group->Face(i + 1) != faces.at(i))
+                    return false;
+            }
+            return true;
+        };
+        QVERIFY2(p.Tick(faced), qPrintable(QStringLiteral("%1 %2 %3 %4")
+                                               .arg(int(p.Group->Face(1)))
+                                               .arg(int(p.Group->Face(2)))
+                                               .arg(int(p.Group->Face(3)))
+                                               .arg(int(p.Group->Face(4)))));
         QCOMPARE(p.Group->GetState(), int(UVlcWrapper::StatePlaying));
         QCOMPARE(p.Group->Face(0), UCameraFace::Playing);
-        QVERIFY(!p.Group->TakeSnapshot(1, Dir.filePath(kind + QStringLiteral(".png"))));
-        // Once its first picture is out.
-        QVERIFY(p.Tick([&] { return p.Group->TakeSnapshot(2, Dir.filePath(kind + QStringLiteral("-rear.png"))); }));
-        QCOMPARE(QImage(Dir.filePath(kind + QStringLiteral("-rear.png"))).size(), QSize(320, 180));
+        // A snapshot of a camera without a picture is none; the good one's is
+        // at its own size, once its first picture is out.
+        QVERIFY(!p.Group->TakeSnapshot(1, Dir.filePath(QStringLiteral("bad.png"))));
+        const QString good = Dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".png"));
+        QVERIFY(p.Tick([&] { return p.Group->TakeSnapshot(4, good); }));
+        QCOMPARE(QImage(good).size(), QSize(320, 180));
     }
 
     // A camera whose file ended early plays again when the front goes back
