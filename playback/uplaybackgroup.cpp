@@ -268,7 +268,9 @@ void UPlaybackGroup::Align(qint64 TimeMs, bool Resume)
     const qint64 target = qMax<qint64>(TimeMs, 0);
     // The front first: its sound stops with its picture.
     libvlc_media_player_t *front = Front->VlcPlayer;
-    AlignFromPlaying = libvlc_media_player_get_state(front) != libvlc_Paused;
+    // Held by an align not finished yet, the front counts as it was before it.
+    AlignFromPlaying = (State == Phase::Aligning && AlignFromPlaying)
+        || libvlc_media_player_get_state(front) != libvlc_Paused;
     if (CanHold(front))
         libvlc_media_player_set_pause(front, 1);
     FrontClock.Forget();
