@@ -10,7 +10,9 @@ export VIALUMO_BUILD_DIR="${VIALUMO_BUILD_DIR:-build}"
 cmake -S . -B "$VIALUMO_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
-  mapfile -t names < <(grep -ho 'add_executable(bench_[a-z_]*' bench/*/*.cmake | sed 's/add_executable(//' | sort)
+  # Programs, and scripts behind a custom target of the same name.
+  mapfile -t names < <(grep -hoE 'add_(executable|custom_target)\(bench_[a-z0-9_]*' bench/*/*.cmake \
+                       | sed -E 's/add_(executable|custom_target)\(//' | sort)
 fi
 cmake --build "$VIALUMO_BUILD_DIR" -j"$(nproc)" --target "${names[@]}"
 # Some benchmarks open real windows: all run on one private X server.

@@ -54,6 +54,7 @@ QList<UKeyBinding> MakeBindings()
         Bind(Qt::Key_Comma, none, A::Frame, -1, ",", "One frame back (paused)"),
         Bind(Qt::Key_Period, none, A::Frame, 1, ".", "One frame forward (paused)"),
         Bind(Qt::Key_S, none, A::Snapshot, 0, "S", "Snapshot"),
+        Bind(Qt::Key_V, none, A::CameraLayout, 0, "V", "Next camera layout"),
         Bind(Qt::Key_Left, alt, A::GpsShift, -1, "Alt+Left", "GPS track 1 s earlier"),
         Bind(Qt::Key_Right, alt, A::GpsShift, 1, "Alt+Right", "GPS track 1 s later"),
         Bind(Qt::Key_F1, none, A::Help, 0, "F1", "Show / hide these keys"),

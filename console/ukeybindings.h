@@ -27,6 +27,7 @@ enum class UKeyAction {
     Snapshot,
     Help,
     GpsShift,        // Amount: seconds the GPS track moves against the video
+    CameraLayout,    // the next layout of a recording's cameras
 };
 
 // One key of the player: the key and modifiers as Qt reports them, what it

@@ -40,3 +40,32 @@ QString USnapshotName::FreePath(const QString &Folder, const QString &BaseName,
     }
     return QString();
 }
+
+QStringList USnapshotName::FreePaths(const QString &Folder, const QString &BaseName, const QStringList &Cameras,
+                                     const std::function<bool(const QString &)> &Exists)
+{
+    // Names given twice (two cameras of one role) are told apart.
+    QStringList suffixes;
+    for (const QString &camera : Cameras) {
+        QString suffix = camera;
+        for (int n = 2; suffixes.contains(suffix); ++n)
+            suffix = camera + QLatin1Char('-') + QString::number(n);
+        suffixes << suffix;
+    }
+    const QDir folder(Folder);
+    for (int number = 1; number <= MaxNumber; ++number) {
+        QString name = BaseName;
+        if (number > 1)
+            name += QLatin1Char('-') + QString::number(number);
+        QStringList paths;
+        bool taken = false;
+        for (const QString &suffix : std::as_const(suffixes)) {
+            const QString path = folder.filePath(name + QLatin1Char('_') + suffix + Suffix);
+            taken = taken || Exists(path);
+            paths << path;
+        }
+        if (!taken)
+            return paths;
+    }
+    return QStringList();
+}

@@ -27,6 +27,7 @@
 #include "mainwindow/utileschemehandler.h"
 #include "mainwindow/unamecelldelegate.h"
 #include "playback/enginememory.h"
+#include "playback/uplaybackgroup.h"
 #include "playback/uvlcwrapper.h"
 #include "widgets/ncframelesshelper.h"
 #include "widgets/udirectslider.h"
@@ -82,6 +83,7 @@ Tracora::Tracora(QWidget *parent)
     ConnectSignals();
     BuildEverydayParts();
     BuildTileParts(MapUserAgent.toLatin1());
+    BuildCameraParts();
 }
 
 Tracora::~Tracora()
@@ -94,7 +96,10 @@ Tracora::~Tracora()
     NotConnectedTimer->stop();
     // Any answer the map page still owes belongs to no choice any more.
     MapBridge.DropPendingAnswers();
-    // The engine must let go of the video surface while its X window exists.
+    // The engine must let go of the video surface while its X window exists;
+    // the other cameras' players run on its engine and go first.
+    delete PlaybackGroup;
+    PlaybackGroup = nullptr;
     delete VlcWrapper;
     VlcWrapper = nullptr;
     delete MapView;
@@ -113,6 +118,7 @@ void Tracora::closeEvent(QCloseEvent *event)
     // the screen: stopped after the window has gone, its video output asks
     // the X server about a window that is no longer shown.
     UpdateUIDataTimer->stop();
+    PlaybackGroup->Stop();
     VlcWrapper->Stop();
     QWidget::closeEvent(event);
 }
@@ -135,6 +141,7 @@ void Tracora::BuildWidgetTree()
                 MinimumWidth, MinimumHeight);
 
     VlcWrapper = new UVlcWrapper(this);
+    PlaybackGroup = new UPlaybackGroup(VlcWrapper, this);
     UpdateUIDataTimer = new QTimer(this);
     UpdateUIDataTimer->setObjectName(QStringLiteral("UpdateUIDataTimer"));
     NotConnectedTimer = new QTimer(this);
@@ -285,12 +292,17 @@ void Tracora::ConnectSignals()
     VideoTimeSlider->setRange(0, 1000);
     VideoVolumnSlider->setRange(0, 100);
     VideoVolumnSlider->setValue(50);
+    PlaybackGroup->SetVolume(VideoVolumnSlider->value());
 
     connect(VideoWindow, &UDoubleClickedWidget::doubleclicked, this, &Tracora::fullscreen);
     connect(UpdateUIDataTimer, &QTimer::timeout, this, &Tracora::UpdateUIData);
     connect(NotConnectedTimer, &QTimer::timeout, this, &Tracora::NotConnectedTimerHandler);
+    // The other cameras follow the front's pause, knowing what it is about to do.
+    connect(VideoPlay, &QPushButton::clicked, PlaybackGroup, &UPlaybackGroup::PauseClicked);
     connect(VideoPlay, &QPushButton::clicked, VlcWrapper, &UVlcWrapper::Pause);
     connect(VideoStop, &QPushButton::clicked, VlcWrapper, &UVlcWrapper::Stop);
+    connect(VideoStop, &QPushButton::clicked, PlaybackGroup, &UPlaybackGroup::Stop);
+    connect(VideoStop, &QPushButton::clicked, this, &Tracora::HideCameras);
     // The engine's picture window is gone after a stop: the surface shows its own face again.
     connect(VideoStop, &QPushButton::clicked, VideoWindow, qOverload<>(&QWidget::update));
     connect(VideoPre, &QPushButton::clicked, this, &Tracora::PlayPrevious);
@@ -304,6 +316,10 @@ void Tracora::ConnectSignals()
     // Only the user's drags act on the engine: values set from code do not.
     connect(VideoTimeSlider, &QSlider::sliderMoved, VlcWrapper, &UVlcWrapper::SetPosition);
     connect(VideoVolumnSlider, &QSlider::sliderMoved, VlcWrapper, &UVlcWrapper::SetVolume);
+    // The other cameras go where the front went; the volume is kept for the
+    // recordings that follow.
+    connect(VideoTimeSlider, &QSlider::sliderMoved, PlaybackGroup, &UPlaybackGroup::SeekToPosition);
+    connect(VideoVolumnSlider, &QSlider::sliderMoved, PlaybackGroup, &UPlaybackGroup::SetVolume);
     connect(VideoListItemImport, &QPushButton::clicked, this, &Tracora::OpenFiles);
     connect(VideoListItemDelete, &QPushButton::clicked, this, &Tracora::DeleteFile);
     connect(VideoListLeft, &QTableWidget::cellClicked, this, &Tracora::ListTableClearSelecttionRight);

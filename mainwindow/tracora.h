@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "console/ulistpaging.h"
+#include "catalogue/ucamerafile.h"
 #include "console/umapbridge.h"
 #include "console/umaproute.h"
 #include "console/uspeedunit.h"
@@ -35,7 +36,9 @@ struct UKeyBinding;
 class USpeedMeter;
 class UTileSchemeHandler;
 class UTileService;
+class UPlaybackGroup;
 class UVideoAndGpsfiles;
+class UVideoTiles;
 class UVlcWrapper;
 
 // The player's only top-level window: a frameless widget holding every
@@ -138,7 +141,13 @@ private:
     void ImportFinished(const UImportSummary &Summary);
     void ShowImportProgress();
     void CamerasJoined(int Index);
-    void KeepEngineInStep();
+
+    // The cameras of a recording played together (tracora_cameras.cpp).
+    void BuildCameraParts();
+    void PrepareCameras(int Index);
+    void HideCameras();
+    void ShowCameraFaces();
+    void NextCameraLayout();
 
     int PlayButtonState;
     int MaxButtonState;
@@ -200,9 +209,15 @@ private:
     int ImportNewFirst = -1; // the entries added since the last showing
     int ImportNewEnd = -1;
     bool ImportJoinedShown = false; // a recording of the page shown took a camera
-    // What the engine is kept at, also across recordings.
-    double PlaybackRate = 1.0;
-    bool Muted = false;
+    // Every camera's player, and what applies to all of them (speed,
+    // volume, mute, pause), kept across recordings.
+    UPlaybackGroup *PlaybackGroup = nullptr;
+    // The tiles of a recording's cameras in the video surface, and the
+    // cameras they show (the front first; one: no tiles).
+    UVideoTiles *Tiles = nullptr;
+    UCameraFiles ShownCameras;
+    // The recording about to play was chosen by autoplay.
+    bool CamerasByAutoplay = false;
     // GPS shifts in seconds by video path as listed, read from the settings once.
     QHash<QString, int> GpsShifts;
 

@@ -1,73 +1,52 @@
-// What the keys ask of the engine: seeking, volume, mute, speed, frame
-// steps, and the engine kept at the speed, volume and mute the user chose.
+// What the keys ask of the engine: seeking, volume, mute, speed and frame
+// steps, for every camera of the recording. The group of players keeps the
+// speed, volume and mute the user chose across recordings.
 #include "tracora.h"
 #include "tracora_state.h"
 
 #include <QSlider>
 
-#include <cmath>
-
 #include "console/uplaybacksteps.h"
+#include "playback/uplaybackgroup.h"
 #include "playback/uvlcwrapper.h"
-
-namespace {
-
-constexpr double RateTolerance = 1e-3;
-
-} // namespace
-
-void Tracora::KeepEngineInStep()
-{
-    if (VlcWrapper->GetState() != UVlcWrapper::StatePlaying)
-        return;
-    // The engine's sound output comes with each recording at the engine's
-    // own level; the slider says what it is to be.
-    const int volume = VideoVolumnSlider->value();
-    if (VlcWrapper->GetVolume() != volume)
-        VlcWrapper->SetVolume(volume);
-    const int mute = VlcWrapper->GetMute();
-    if (mute >= 0 && (mute != 0) != Muted)
-        VlcWrapper->SetMute(Muted);
-    if (std::abs(VlcWrapper->GetRate() - PlaybackRate) > RateTolerance)
-        VlcWrapper->SetRate(PlaybackRate);
-}
 
 void Tracora::SeekBy(qint64 DeltaMs)
 {
     const int state = VlcWrapper->GetState();
     if (state != UVlcWrapper::StatePlaying && state != UVlcWrapper::StatePaused)
         return;
-    VlcWrapper->SetTime(UPlaybackSteps::SeekTarget(VlcWrapper->GetTime(), DeltaMs, VlcWrapper->GetLength()));
+    PlaybackGroup->SeekTo(UPlaybackSteps::SeekTarget(VlcWrapper->GetTime(), DeltaMs, VlcWrapper->GetLength()));
 }
 
 void Tracora::StepVolume(int Delta)
 {
     const int volume = UPlaybackSteps::StepVolume(VideoVolumnSlider->value(), Delta);
     VideoVolumnSlider->setValue(volume);
-    VlcWrapper->SetVolume(volume);
+    PlaybackGroup->SetVolume(volume);
     ShowNote(QStringLiteral("Volume %1").arg(volume));
 }
 
 void Tracora::ToggleMute()
 {
-    Muted = !Muted;
-    VlcWrapper->SetMute(Muted);
-    ShowNote(Muted ? QStringLiteral("Muted") : QStringLiteral("Sound on"));
+    PlaybackGroup->SetMute(!PlaybackGroup->Muted());
+    ShowNote(PlaybackGroup->Muted() ? QStringLiteral("Muted") : QStringLiteral("Sound on"));
 }
 
 void Tracora::StepRate(int Steps)
 {
-    PlaybackRate = UPlaybackSteps::StepRate(PlaybackRate, Steps);
-    VlcWrapper->SetRate(PlaybackRate);
-    ShowNote(UPlaybackSteps::RateText(PlaybackRate));
+    PlaybackGroup->SetRate(UPlaybackSteps::StepRate(PlaybackGroup->Rate(), Steps));
+    ShowNote(UPlaybackSteps::RateText(PlaybackGroup->Rate()));
 }
 
 void Tracora::StepFrame(int Frames)
 {
-    if (VlcWrapper->GetState() != UVlcWrapper::StatePaused) {
+    if (PlaybackGroup->GetState() != UVlcWrapper::StatePaused) {
         ShowNote(QStringLiteral("Frames step while paused"));
         return;
     }
+    // Several cameras step together, from the frame they all stand at.
+    if (PlaybackGroup->StepFrame(Frames))
+        return;
     if (Frames > 0) {
         VlcWrapper->NextFrame();
         return;

@@ -111,6 +111,9 @@ void Tracora::RunKey(const UKeyBinding &Binding)
     case UKeyAction::GpsShift:
         StepGpsShift(Binding.Amount);
         break;
+    case UKeyAction::CameraLayout:
+        NextCameraLayout();
+        break;
     }
 }
 

@@ -15,6 +15,7 @@
 #include "console/udisplaytick.h"
 #include "console/umapscript.h"
 #include "gpslog/gpslogdata.h"
+#include "playback/uplaybackgroup.h"
 #include "playback/uvlcwrapper.h"
 #include "tiles/utilescheme.h"
 #include "widgets/udoubleclickedwidget.h"
@@ -27,7 +28,10 @@ void Tracora::LoadMapToPlay(int Index)
         return;
     // The route the page shows (still the recording being left's) goes with this choice.
     RouteMap.Chosen(ChoosingByAutoplay, GpsLog->GetTrack());
+    CamerasByAutoplay = ChoosingByAutoplay;
+    PlaybackGroup->Stop();
     VlcWrapper->Stop();
+    HideCameras();
     VideoWindow->update(); // the engine's picture window has gone
     VlcWrapper->SetIndex(Index);
     ApplyMapStep(*step);
@@ -68,8 +72,11 @@ void Tracora::ApplyMapStep(const UMapStep &Step)
                                   VideoFiles->GetVideoPath(Step.TrackIndex));
         ShowRoute();
     }
-    if (Step.Play)
+    if (Step.Play) {
+        PrepareCameras(VlcWrapper->GetIndex());
         VlcWrapper->PlayAtIndex();
+        PlaybackGroup->Start();
+    }
     if (Step.TickTimer != UTimerAction::Keep) {
         UpdateUIDataTimer->stop();
         if (Step.TickTimer == UTimerAction::Start)

@@ -10,6 +10,7 @@
 #include "console/udisplaytick.h"
 #include "gpslog/gpslogdata.h"
 #include "mainwindow/umapplayerobject.h"
+#include "playback/uplaybackgroup.h"
 #include "playback/uvlcwrapper.h"
 
 namespace {
@@ -45,12 +46,13 @@ void Tracora::ShowRoute()
 void Tracora::SeekFromMap(int Second)
 {
     // A call may still come while the window goes.
-    if (!VlcWrapper)
+    if (!VlcWrapper || !PlaybackGroup)
         return;
     const qint64 length = VlcWrapper->GetLength();
     const std::optional<qint64> target = RouteMap.SeekTarget(Second, VlcWrapper->GetState(), length);
     if (!target)
         return;
-    VlcWrapper->SetTime(*target);
+    // Every camera goes there.
+    PlaybackGroup->SeekTo(*target);
     ApplyDisplaySteps(UDisplayTick::SoughtSteps(*target, length));
 }

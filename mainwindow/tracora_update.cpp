@@ -9,6 +9,7 @@
 
 #include "console/udisplaytick.h"
 #include "gpslog/gpslogdata.h"
+#include "playback/uplaybackgroup.h"
 #include "playback/uvlcwrapper.h"
 #include "widgets/uspeedmeter.h"
 
@@ -22,7 +23,7 @@ void Tracora::UpdateUIData()
     // libvlc's own mouse input is off for the video surface (set once when the
     // surface was handed over), so double-clicks reach it without work here.
     UDisplayReading reading;
-    reading.EngineState = VlcWrapper->GetState();
+    reading.EngineState = PlaybackGroup->GetState();
     reading.Time = VlcWrapper->GetTime();
     reading.Length = VlcWrapper->GetLength();
     reading.Track = GpsLog;
@@ -30,7 +31,8 @@ void Tracora::UpdateUIData()
     reading.PlayButtonState = PlayButtonState;
     reading.GpsShiftSeconds = GpsShiftOf(VlcWrapper->GetIndex());
     reading.TrackLoaded = GpsTrackLoaded;
-    KeepEngineInStep();
+    // The settings every player keeps, and the other cameras at the front's time.
+    PlaybackGroup->KeepInStep();
 
     ApplyDisplaySteps(UDisplayTick::Steps(reading));
     ShowPlayTimeTooltip(reading);

@@ -68,6 +68,9 @@ public slots:
     void SetPosition(int pos);
 
 protected:
+    // The other cameras' players run on this engine, beside its player.
+    friend class UPlaybackGroup;
+
     // Starts the engine with other arguments than the program's own; lets tests
     // see how the wrapper behaves when the engine refuses to start.
     UVlcWrapper(const QStringList &EngineArguments, QObject *parent);

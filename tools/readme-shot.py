@@ -7,6 +7,12 @@ route runs through the speed bands; a click on the profile seeks the video
 before the picture is taken, and the pointer stays there, so the profile
 shows the second under it.
 
+With --cameras it takes the picture of a recording of three cameras: the
+sample's first clip as the front camera, beside a rear and an interior
+camera made with ffmpeg (a test picture each, named on it), in the program's
+window with that recording listed (e2e_camera_window, built with the tests:
+the import groups the files of one recording's cameras itself).
+
 This machine has no network, so the map's online check is answered by a
 local stand-in: an HTTPS server on 127.0.0.1:443 that answers every request
 with one plain street-grid tile, and the program alone is given a hosts file
@@ -16,7 +22,7 @@ an MBTiles file of the same tile around the first recording's drive, made
 here. Settings and the tile cache go to a folder of the run's own.
 Everything else is the real program and the real map page.
 
-    tools/readme-shot.py OUT.png        (needs root for port 443, runs its own Xvfb)
+    tools/readme-shot.py OUT.png [--cameras]   (needs root for port 443, runs its own Xvfb)
 """
 import http.server
 import math
@@ -34,6 +40,8 @@ DEPLOY = os.path.join(ROOT, "build", "deploy")
 # The sample drive with longer clips than the README's own sample/ folder.
 SAMPLE = os.path.join(ROOT, "build", "readme-sample")
 SAMPLE_OPTIONS = ["--count", "5", "--seconds", "90"]
+CAMERA_WINDOW = os.path.join(ROOT, "build", "tests", "e2e_camera_window")
+FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 IMPORT_BUTTON = (204, 647)
 FIRST_ROW = (60, 528)
 # Where the first recording drives (Shenzhen Bay), with room around it, and
@@ -139,16 +147,40 @@ def wait(what, predicate, limit=60):
     sys.exit("readme-shot: gave up waiting for " + what)
 
 
+def camera_clip(path, label, source):
+    """A stand-in for another camera of the sample's first clip: a test
+    picture with the camera's name on it, as long as the sample's clips."""
+    if os.path.exists(path):
+        return path
+    # Large letters: the inset is a quarter of the video's width.
+    text = "drawtext=fontfile=%s:text=%s:fontcolor=white:fontsize=160:box=1:boxcolor=black@0.6:x=60:y=60" % (
+        FONT, label)
+    sh("ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+       "%s=s=1280x720:r=25" % source, "-vf", text, "-t", SAMPLE_OPTIONS[3], "-c:v", "libx264",
+       "-preset", "ultrafast", "-g", "25", "-pix_fmt", "yuv420p", path)
+    return path
+
+
 def main():
-    if len(sys.argv) != 2:
+    cameras = "--cameras" in sys.argv[1:]
+    paths = [a for a in sys.argv[1:] if a != "--cameras"]
+    if len(paths) != 1:
         sys.exit(__doc__)
-    out = os.path.abspath(sys.argv[1])
+    out = os.path.abspath(paths[0])
     if "DISPLAY" not in os.environ or not os.environ.get("INSIDE_XVFB"):
         os.environ["INSIDE_XVFB"] = "1"
         os.execv(os.path.join(ROOT, "tools", "with-xvfb.sh"),
-                 ["with-xvfb.sh", sys.executable, os.path.abspath(__file__), out])
+                 ["with-xvfb.sh", sys.executable, os.path.abspath(__file__)] + sys.argv[1:])
     if not os.path.isdir(os.path.join(SAMPLE, "DCIM")):
         sh(os.path.join(ROOT, "tools", "make-sample-drive"), *SAMPLE_OPTIONS, SAMPLE)
+    program = ["./vialumo"]
+    if cameras:
+        clips = os.path.join(SAMPLE, "DCIM", "100CLIP")
+        recording = "front=%s,rear=%s,interior=%s" % (
+            os.path.join(clips, "CLIP0001.MOV"),
+            camera_clip(os.path.join(SAMPLE, "rear.mp4"), "REAR", "smptehdbars"),
+            camera_clip(os.path.join(SAMPLE, "interior.mp4"), "INTERIOR", "testsrc2"))
+        program = [CAMERA_WINDOW, "--recording", recording]
 
     with tempfile.TemporaryDirectory() as workdir:
         server = serve_tiles(workdir)
@@ -162,13 +194,22 @@ def main():
         env = dict(os.environ, QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --ignore-certificate-errors",
                    XDG_CONFIG_HOME=os.path.join(workdir, "config"), XDG_CACHE_HOME=os.path.join(workdir, "cache"))
         app = subprocess.Popen(
-            ["unshare", "--mount", "sh", "-c", 'mount --bind "$0" /etc/hosts && exec ./vialumo --offline-map "$1"',
-             hosts, offline_map],
+            ["unshare", "--mount", "sh", "-c", 'mount --bind "$0" /etc/hosts && exec "$@"', hosts] + program
+            + (["--offline-map", offline_map] if not cameras else []),
             cwd=DEPLOY, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             wid = wait("the window", window)
             time.sleep(3)
             x, y, w, h = geometry(wid)
+            if cameras:
+                # Listed already: play it and let the map draw the route.
+                sh("xdotool", "mousemove", str(x + FIRST_ROW[0]), str(y + FIRST_ROW[1]), "click", "1",
+                   "sleep", "0.3", "click", "--repeat", "2", "--delay", "80", "1")
+                sh("xdotool", "mousemove", str(x + 800), str(y + 40))
+                time.sleep(14)
+                sh("/usr/bin/import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", out)
+                print("saved", out)
+                return
             sh("xdotool", "mousemove", str(x + IMPORT_BUTTON[0]), str(y + IMPORT_BUTTON[1]), "click", "1")
             wait("the dialog", lambda: subprocess.run(
                 ["xdotool", "search", "--onlyvisible", "--name", "^Open Files$"],

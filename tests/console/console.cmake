@@ -36,3 +36,7 @@ vialumo_add_qtest(NAME tst_urecordingtime
 vialumo_add_qtest(NAME tst_urecordingtext
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_urecordingtext.cpp
   LIBS vialumo_console)
+# What the tiles of a recording's cameras show.
+vialumo_add_qtest(NAME tst_ucameratiles
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ucameratiles.cpp
+  LIBS vialumo_console)

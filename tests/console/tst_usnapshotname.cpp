@@ -52,6 +52,43 @@ private slots:
         QCOMPARE(USnapshotName::FreePath("/p", "x", [](const QString &) { return true; }), QString());
     }
 
+    // One file per camera, the cameras of one moment under one number.
+    void camerasShareANumber_data()
+    {
+        QTest::addColumn<QStringList>("cameras");
+        QTest::addColumn<QStringList>("taken");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("free") << QStringList{"front", "rear"} << QStringList()
+                              << QStringList{"/p/CLIP0007_00-03-07_front.png", "/p/CLIP0007_00-03-07_rear.png"};
+        // One camera's file taken is enough to number the whole moment.
+        QTest::newRow("rear taken") << QStringList{"front", "rear"} << QStringList{"/p/CLIP0007_00-03-07_rear.png"}
+                                    << QStringList{"/p/CLIP0007_00-03-07-2_front.png",
+                                                   "/p/CLIP0007_00-03-07-2_rear.png"};
+        QTest::newRow("a one-camera snapshot is no clash")
+            << QStringList{"front", "rear"} << QStringList{"/p/CLIP0007_00-03-07.png"}
+            << QStringList{"/p/CLIP0007_00-03-07_front.png", "/p/CLIP0007_00-03-07_rear.png"};
+        QTest::newRow("two of one role") << QStringList{"front", "other", "other"} << QStringList()
+                                         << QStringList{"/p/CLIP0007_00-03-07_front.png",
+                                                        "/p/CLIP0007_00-03-07_other.png",
+                                                        "/p/CLIP0007_00-03-07_other-2.png"};
+        QTest::newRow("six") << QStringList{"front", "rear", "left", "right", "left_pillar", "right_pillar"}
+                             << QStringList()
+                             << QStringList{"/p/CLIP0007_00-03-07_front.png", "/p/CLIP0007_00-03-07_rear.png",
+                                            "/p/CLIP0007_00-03-07_left.png", "/p/CLIP0007_00-03-07_right.png",
+                                            "/p/CLIP0007_00-03-07_left_pillar.png",
+                                            "/p/CLIP0007_00-03-07_right_pillar.png"};
+    }
+    void camerasShareANumber()
+    {
+        QFETCH(QStringList, cameras);
+        QFETCH(QStringList, taken);
+        QFETCH(QStringList, expected);
+        const QStringList paths = USnapshotName::FreePaths(
+            "/p", "CLIP0007_00-03-07", cameras, [&taken](const QString &p) { return taken.contains(p); });
+        QCOMPARE(paths, expected);
+        QVERIFY(USnapshotName::FreePaths("/p", "x", cameras, [](const QString &) { return true; }).isEmpty());
+    }
+
     // On a real folder: three snapshots at the same second make three files.
     void aRealFolderKeepsEverySnapshot()
     {

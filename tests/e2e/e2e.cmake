@@ -59,3 +59,20 @@ if(Python3_Interpreter_FOUND AND VIALUMO_XVFB AND VIALUMO_XDOTOOL AND EXISTS /us
             --actions 150 --seed 1515)
   set_tests_properties(e2e_random PROPERTIES LABELS "e2e" TIMEOUT 3600 RUN_SERIAL TRUE)
 endif()
+# Recordings of several cameras played together in the real window, their
+# pictures read back from screen grabs: every tile shows its frame number as
+# a stripe of bits. e2e_camera_window is the program's window with such
+# recordings listed (tests/e2e/camerawindow.cpp); bench/playback uses it too.
+add_executable(e2e_camera_window ${CMAKE_CURRENT_LIST_DIR}/camerawindow.cpp)
+target_link_libraries(e2e_camera_window PRIVATE vialumo_warnings vialumo_mainwindow)
+add_dependencies(e2e_camera_window vialumo_deploy)
+if(Python3_Interpreter_FOUND AND VIALUMO_XVFB AND VIALUMO_XDOTOOL AND EXISTS /usr/bin/import)
+  add_test(NAME e2e_cameras
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/e2e_cameras.py
+            --window $<TARGET_FILE:e2e_camera_window>
+            --images ${VIALUMO_DEPLOY_DIR}/images
+            --alsa-config ${VIALUMO_TESTDATA_DIR}/alsa-null.conf
+            --ffmpeg ${FFMPEG_EXECUTABLE}
+            --output ${CMAKE_BINARY_DIR}/e2e-output/cameras)
+  set_tests_properties(e2e_cameras PROPERTIES LABELS "e2e" TIMEOUT 600 RUN_SERIAL TRUE)
+endif()

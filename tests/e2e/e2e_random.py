@@ -85,7 +85,7 @@ class Failure(Exception):
 
 KEYS = ["space", "Left", "Right", "shift+Left", "shift+Right", "ctrl+Right", "Up", "Down", "m", "n", "p",
         "Prior", "Next", "Return", "Delete", "F1", "question", "Escape", "s", "f", "bracketleft",
-        "bracketright", "comma", "period", "alt+Left", "alt+Right"]
+        "bracketright", "comma", "period", "alt+Left", "alt+Right", "v"]
 BUTTONS = ["play", "stop", "previous", "next", "page_previous", "page_next", "delete", "window_full"]
 
 
@@ -96,7 +96,7 @@ def make_actions(seed, count):
     rng = random.Random(seed)
     kinds = [("click_row", 14), ("double_row", 10), ("button", 20), ("key", 22), ("slider_click", 5),
              ("slider_drag", 4), ("import", 4), ("import_cancel", 2), ("import_key", 1),
-             ("double_video", 2), ("double_title", 1), ("minimise", 1), ("speed_unit", 3)]
+             ("double_video", 2), ("double_title", 1), ("minimise", 1), ("speed_unit", 3), ("tile_click", 2)]
     total = sum(w for _, w in kinds)
     actions = []
     for _ in range(count):
@@ -320,7 +320,7 @@ def effect(model, action):
     whose result the program prints."""
     kind = action[0]
     pointer = ("click_row", "double_row", "double_video", "double_title", "button", "slider_click",
-               "slider_drag", "import", "import_cancel", "minimise", "speed_unit")
+               "slider_drag", "import", "import_cancel", "minimise", "speed_unit", "tile_click")
     if model.help and (kind == "double_video" or (model.video_full and kind in pointer)):
         # The key help lies over the middle of the video: a click there takes
         # it away, and that is all the click does.
@@ -331,7 +331,7 @@ def effect(model, action):
         if kind in ("double_row", "double_video", "double_title"):
             return model.toggle_video_full()
         if kind in ("click_row", "button", "slider_click", "slider_drag", "import", "import_cancel", "minimise",
-                    "speed_unit"):
+                    "speed_unit", "tile_click"):
             return []
     if kind == "click_row":
         return model.click_row(action[1], action[2])
@@ -410,6 +410,8 @@ def layout(width, height):
         "window_full": (width - 45, 0, 20, 20),
         "close": (width - 25, 0, 20, 20),
         "title": (width // 2 - 100, 10, 200, 30),
+        # A point, not a rectangle: inside the picture-in-picture inset's corner.
+        "tile": (5 + k - 15, 55 + (height - 310) - 47),
     }
 
 
@@ -855,6 +857,11 @@ class Session:
             self.click(self.row_point(action[1], action[2]), repeat=2)
         elif kind == "double_video":
             self.click(centre(self.places["video"]), repeat=2)
+        elif kind == "tile_click":
+            # Where a second camera's inset lies, clear of the key help and
+            # of the import's line: a recording of one camera has no tiles,
+            # and a click on its picture does nothing.
+            self.click(self.places["tile"])
         elif kind == "double_title":
             self.click(centre(self.places["title"]), repeat=2)
         elif kind == "button":
@@ -885,7 +892,7 @@ class Session:
     def model_kind(self, action):
         if self.model.video_full and action[0] in ("click_row", "double_row", "double_video", "double_title",
                                                    "button", "slider_click", "slider_drag", "minimise",
-                                                   "import", "import_cancel", "speed_unit"):
+                                                   "import", "import_cancel", "speed_unit", "tile_click"):
             return "video_click"
         return action[0]
 

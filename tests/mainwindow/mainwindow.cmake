@@ -21,3 +21,10 @@ vialumo_add_qtest(NAME tst_tracora_offscreen
 vialumo_add_qtest(NAME tst_tracora_everyday
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_everyday.cpp
   LIBS vialumo_mainwindow XCB TIMEOUT 300)
+# Recordings of several cameras: tiles, layouts, V, a click on a tile, labels
+# of cameras that cannot play, a snapshot per camera, settings kept.
+vialumo_add_qtest(NAME tst_tracora_cameras
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_cameras.cpp
+  LIBS vialumo_mainwindow XCB TIMEOUT 300)
+# Its front camera is the twelve-second clip of routemap.cmake.
+add_dependencies(tst_tracora_cameras vialumo_testdata_drive)

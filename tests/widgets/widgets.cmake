@@ -13,3 +13,7 @@ foreach(t tst_udirectslider tst_uspeedmeter)
   target_sources(${t} PRIVATE $<TARGET_OBJECTS:vialumo_resources>)
   add_dependencies(${t} vialumo_resources)
 endforeach()
+# The layouts of a recording's cameras: plain geometry.
+vialumo_add_qtest(NAME tst_utilelayout
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_utilelayout.cpp
+  LIBS vialumo_widgets)
