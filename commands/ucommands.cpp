@@ -1,6 +1,8 @@
 #include "ucommands.h"
 
+#include "commands/exportclipcommand.h"
 #include "commands/exportgpxcommand.h"
+#include "commands/verifycommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -57,6 +59,8 @@ const QList<UCommand> &UCommands::All()
 {
     static const QList<UCommand> Commands = {
         ExportGpxCommand(),
+        ExportClipCommand(),
+        VerifyCommand(),
     };
     return Commands;
 }
