@@ -20,13 +20,18 @@ enum class UKeyAction {
     PlaySelected,
     RemoveSelected,
     VideoFullScreen,
-    Escape,          // leaves any full screen, cancels an import, closes the key help
+    Escape,          // leaves any full screen, cancels an import or an export, closes the key help
     ImportDialog,
     Rate,            // Amount: steps on the speed ladder
     Frame,           // Amount: frames, while paused
     Snapshot,
     Help,
     GpsShift,        // Amount: seconds the GPS track moves against the video
+    MarkIn,          // the clip's in-point at the play time
+    MarkOut,         // the clip's out-point at the play time
+    ClearMarkIn,
+    ClearMarkOut,
+    ExportClip,      // the marked stretch (or the whole recording) into a folder
 };
 
 // One key of the player: the key and modifiers as Qt reports them, what it

@@ -20,6 +20,7 @@ const QString IsOnlineText = QStringLiteral(
 const QString ShowRouteName = QStringLiteral("showroute");
 const QString ShowPreviousRouteName = QStringLiteral("showpreviousroute");
 const QString SetClockName = QStringLiteral("setclock");
+const QString SetMarksName = QStringLiteral("setmarks");
 
 // Decimals of the route's numbers: 1e-7 degrees is about a centimetre, far
 // finer than any receiver; speeds to a hundredth of a km/h, as the log gives them.
@@ -130,6 +131,12 @@ QString UMapScript::SetClockCall(qint64 Milliseconds, bool Playing)
 {
     return GuardedOpening(SetClockName) + QString::number(Milliseconds) + QLatin1Char(',')
         + (Playing ? QLatin1String("true") : QLatin1String("false")) + QLatin1Char(')');
+}
+
+QString UMapScript::SetMarksCall(qint64 InMs, qint64 OutMs)
+{
+    return GuardedOpening(SetMarksName) + QString::number(InMs < 0 ? -1 : InMs) + QLatin1Char(',')
+        + QString::number(OutMs < 0 ? -1 : OutMs) + QLatin1Char(')');
 }
 
 bool UMapScript::IsRoutePoint(const GpsFix &Fix)

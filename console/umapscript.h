@@ -34,6 +34,8 @@ public:
     static QString ShowPreviousRouteCall(const GpsTrack &Track);
     // The engine's play time and whether it plays.
     static QString SetClockCall(qint64 Milliseconds, bool Playing);
+    // The clip's in and out marks in play time (ms), -1 for a mark not set.
+    static QString SetMarksCall(qint64 InMs, qint64 OutMs);
 
     // Whether a fix goes into a route: a fix with a position on the globe.
     static bool IsRoutePoint(const GpsFix &Fix);

@@ -15,6 +15,8 @@ inline constexpr const char *Application = "Vialumo";
 inline QString ImportFolder() { return QStringLiteral("Folders/Import"); }
 // The folder "Export GPX..." saved into last.
 inline QString ExportFolder() { return QStringLiteral("Folders/Export"); }
+// The folder "Export clip..." (Ctrl+E) exported into last.
+inline QString ClipExportFolder() { return QStringLiteral("Folders/ExportClip"); }
 
 // The GPS shift of a recording, in seconds, under its canonical path. The
 // path is percent-encoded: a slash would open a settings group.

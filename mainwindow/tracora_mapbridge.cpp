@@ -29,6 +29,9 @@ void Tracora::LoadMapToPlay(int Index)
     VlcWrapper->Stop();
     VideoWindow->update(); // the engine's picture window has gone
     VlcWrapper->SetIndex(Index);
+    // Marks belong to the recording they were set on; the page to come shows none.
+    ClipMarks.Clear();
+    ShowClipMarks(false);
     ApplyMapStep(*step);
 }
 

@@ -32,6 +32,8 @@ void Tracora::UpdateUIData()
     KeepEngineInStep();
 
     ApplyDisplaySteps(UDisplayTick::Steps(reading));
+    // The length may come only after the marks.
+    ShowClipMarks(false);
 }
 
 void Tracora::ApplyDisplaySteps(const QList<UDisplayStep> &Steps)
