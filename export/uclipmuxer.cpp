@@ -18,6 +18,7 @@ extern "C" {
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -79,6 +80,15 @@ struct CodecFreer
 };
 using Codec = std::unique_ptr<AVCodecContext, CodecFreer>;
 
+// The library's own lines would land on standard error, where a command
+// writes one line and only when it fails: every failure is told by the
+// result here.
+void QuietLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
 QString AvError(int Code)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -112,6 +122,7 @@ struct Opened
 
 Opened Open(const QString &Path)
 {
+    QuietLibrary();
     // A FIFO or a device would block the open, a folder is no video.
     if (!QFileInfo(Path).isFile())
         return {nullptr, QStringLiteral("no such file")};
@@ -214,6 +225,7 @@ private:
 
     bool Start(UClipMuxer::Result &Result)
     {
+        QuietLibrary();
         if (Segments.isEmpty())
             return Fail(Result, QStringLiteral("nothing to copy"));
         First = Open(Segments.first().Path);
