@@ -25,3 +25,7 @@ vialumo_add_qtest(NAME tst_usnapshotname
 vialumo_add_qtest(NAME tst_uimportprogress
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uimportprogress.cpp
   LIBS vialumo_console)
+# The clip's marks and the export's words.
+vialumo_add_qtest(NAME tst_uclipmarks
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uclipmarks.cpp
+  LIBS vialumo_console)

@@ -21,3 +21,9 @@ vialumo_add_qtest(NAME tst_tracora_offscreen
 vialumo_add_qtest(NAME tst_tracora_everyday
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_everyday.cpp
   LIBS vialumo_mainwindow XCB TIMEOUT 300)
+# Clips: the marks, the export from the keys and the list's menu, its
+# progress and Esc.
+vialumo_add_qtest(NAME tst_tracora_export
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_export.cpp
+  LIBS vialumo_mainwindow XCB TIMEOUT 300)
+add_dependencies(tst_tracora_export vialumo_numbered_clips)
