@@ -12,7 +12,7 @@ root=$(dirname "$here")
 out=${1:-$root/build-fuzz}
 cmake -S "$root" -B "$out" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVIALUMO_BUILD_FUZZERS=ON -DVIALUMO_BUILD_TESTS=OFF -DVIALUMO_BUILD_BENCH=OFF >/dev/null
-targets=$(sed -n 's/^vialumo_add_fuzzer(\([a-z0-9_]*\))$/\1_fuzzer/p' "$here/CMakeLists.txt")
+targets=$(sed -n 's/^vialumo_add_fuzzer(\([a-z0-9_]*\)[ )].*$/\1_fuzzer/p' "$here/CMakeLists.txt")
 # shellcheck disable=SC2086
 cmake --build "$out" -j2 --target $targets
 for t in $targets; do
