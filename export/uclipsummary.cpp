@@ -32,6 +32,7 @@ constexpr QRgb Background = 0xffffffff;
 constexpr QRgb StartColour = 0xff9fe0e0;
 constexpr QRgb EndColour = 0xff005f5f;
 constexpr QRgb Ink = 0xff202020;
+constexpr QRgb Grid = 0xffe6e6e6;
 
 QColor BandColour(double Kmh)
 {
@@ -97,7 +98,10 @@ QString ZoneText(const QDateTime &Local)
                             .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
                             .arg(std::abs(offset) / 3600, 2, 10, zero)
                             .arg(std::abs(offset) % 3600 / 60, 2, 10, zero);
-    return abbreviation.isEmpty() || abbreviation == utc ? utc : abbreviation + QStringLiteral(", ") + utc;
+    // "UTC", "GMT+1" and the like say no more than the offset.
+    const bool bare = abbreviation.isEmpty() || abbreviation.startsWith(QLatin1String("UTC"))
+        || abbreviation.startsWith(QLatin1String("GMT"));
+    return bare ? utc : abbreviation + QStringLiteral(", ") + utc;
 }
 
 } // namespace
@@ -163,6 +167,18 @@ QImage UClipSummary::RoutePicture(const GpsFixList &Route, double *ScaleMetres)
     picture.fill(Background);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
+    // A light grid a scale bar's length apart, for the eye to measure by.
+    const double length = RoundLength(room * ScaleBarShare / pixelsPerMetre);
+    const double step = length * pixelsPerMetre;
+    painter.setPen(QPen(QColor::fromRgb(Grid), 1.0));
+    for (double x = offsetX; step >= 1.0 && x < PictureWidth; x += step)
+        painter.drawLine(QPointF(x, 0), QPointF(x, PictureHeight));
+    for (double x = offsetX - step; step >= 1.0 && x > 0; x -= step)
+        painter.drawLine(QPointF(x, 0), QPointF(x, PictureHeight));
+    for (double y = offsetY; step >= 1.0 && y < PictureHeight; y += step)
+        painter.drawLine(QPointF(0, y), QPointF(PictureWidth, y));
+    for (double y = offsetY - step; step >= 1.0 && y > 0; y -= step)
+        painter.drawLine(QPointF(0, y), QPointF(PictureWidth, y));
     for (qsizetype i = 1; i < Route.size(); ++i) {
         const GpsFix &from = Route.at(i - 1);
         const GpsFix &to = Route.at(i);
@@ -177,9 +193,8 @@ QImage UClipSummary::RoutePicture(const GpsFixList &Route, double *ScaleMetres)
     painter.setBrush(QColor::fromRgb(StartColour));
     painter.drawEllipse(place(Route.constFirst()), EndRadius, EndRadius);
 
-    // The scale: a bar of a round length, with ticks at its ends.
-    const double length = RoundLength(room * ScaleBarShare / pixelsPerMetre);
-    const double barPixels = length * pixelsPerMetre;
+    // The scale: a bar of the grid's length, with ticks at its ends.
+    const double barPixels = step;
     const double y = PictureHeight - Margin / 2.0;
     painter.setPen(QPen(QColor::fromRgb(Ink), 2.0, Qt::SolidLine, Qt::FlatCap));
     painter.drawLine(QPointF(Margin, y), QPointF(Margin + barPixels, y));
@@ -247,7 +262,7 @@ QByteArray UClipSummary::Html(const UClipFacts &Facts)
         route = QStringLiteral("<h2>Route</h2>\n<p><img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"The route of the "
                                "clip\"></p>\n<p class=\"note\">North is up. The light dot is the in-point, the dark "
                                "one the out-point; the colour is the speed (blue under 30 km/h, then teal, green, "
-                               "yellow, red from 120 km/h). The bar at the foot is %4 long.</p>\n")
+                               "yellow, red from 120 km/h). The grid's squares and the bar at the foot are %4 wide.</p>\n")
                     .arg(Escaped(Facts.RoutePicture))
                     .arg(PictureWidth)
                     .arg(PictureHeight)
@@ -273,7 +288,7 @@ QByteArray UClipSummary::Html(const UClipFacts &Facts)
         "body { font-family: \"DejaVu Sans\", Arial, sans-serif; font-size: 10.5pt; color: #111; margin: 2em; }\n"
         "h1 { font-size: 16pt; margin: 0 0 0.6em; } h2 { font-size: 12pt; margin: 1.2em 0 0.4em; }\n"
         "table { border-collapse: collapse; } th, td { text-align: left; vertical-align: top; padding: 2px 10px 2px 0; }\n"
-        "table.files td { border-top: 1px solid #ccc; padding-top: 4px; }\n"
+        "table.files { width: 100%; } table.files td { border-top: 1px solid #ccc; padding-top: 4px; }\n"
         ".hash { font-family: \"DejaVu Sans Mono\", monospace; font-size: 8.5pt; word-break: break-all; }\n"
         ".note { color: #555; font-size: 9pt; } img { max-width: 100%; height: auto; border: 1px solid #999; }\n"
         "@media print { body { margin: 0; } }\n</style>\n</head>\n<body>\n<h1>%1</h1>\n<table>\n%2</table>\n%3"

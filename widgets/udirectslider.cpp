@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
@@ -9,7 +10,7 @@ namespace {
 
 // The player's teal, as on the map page.
 const QColor MarkColour(0x00, 0xa0, 0xa0);
-const QColor StretchColour(0x00, 0xa0, 0xa0, 0x70);
+const QColor StretchColour(0x00, 0xa0, 0xa0, 0xa0);
 constexpr int MarkWidth = 2;
 constexpr int StretchHeight = 6;
 
@@ -102,9 +103,11 @@ void UDirectSlider::paintEvent(QPaintEvent *event)
     QSlider::paintEvent(event);
     if ((InMark < 0 && OutMark < 0) || orientation() != Qt::Horizontal || maximum() == minimum())
         return;
+    // Over the groove's two parts, never over the handle.
+    QPainter painter(this);
+    painter.setClipRegion(QRegion(rect()).subtracted(QRegion(HandleRect())));
     const int from = PixelOf(InMark < 0 ? minimum() : InMark);
     const int to = PixelOf(OutMark < 0 ? maximum() : OutMark);
-    QPainter painter(this);
     const int middle = height() / 2;
     painter.fillRect(QRect(from, middle - StretchHeight / 2, qMax(to - from, 1), StretchHeight), StretchColour);
     for (const int mark : {InMark, OutMark}) {
