@@ -1,7 +1,9 @@
 #include "ucommands.h"
 
+#include "commands/exportclipcommand.h"
 #include "commands/exportgpxcommand.h"
 #include "commands/listcommand.h"
+#include "commands/verifycommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -59,6 +61,8 @@ const QList<UCommand> &UCommands::All()
     static const QList<UCommand> Commands = {
         ExportGpxCommand(),
         ListCommand(),
+        ExportClipCommand(),
+        VerifyCommand(),
     };
     return Commands;
 }

@@ -20,7 +20,7 @@ enum class UKeyAction {
     PlaySelected,
     RemoveSelected,
     VideoFullScreen,
-    Escape,          // leaves any full screen, cancels an import, closes the key help
+    Escape,          // leaves any full screen, cancels an import or an export, closes the key help
     ImportDialog,
     Rate,            // Amount: steps on the speed ladder
     Frame,           // Amount: frames, while paused
@@ -28,6 +28,11 @@ enum class UKeyAction {
     Help,
     GpsShift,        // Amount: seconds the GPS track moves against the video
     CameraLayout,    // the next layout of a recording's cameras
+    MarkIn,          // the clip's in-point at the play time
+    MarkOut,         // the clip's out-point at the play time
+    ClearMarkIn,
+    ClearMarkOut,
+    ExportClip,      // the marked stretch (or the whole recording) into a folder
 };
 
 // One key of the player: the key and modifiers as Qt reports them, what it

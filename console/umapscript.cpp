@@ -25,6 +25,7 @@ const QString ShowPreviousRouteName = QStringLiteral("showpreviousroute");
 const QString SetClockName = QStringLiteral("setclock");
 const QString SetUnitsName = QStringLiteral("setunits");
 const QString SetTilesName = QStringLiteral("settiles");
+const QString SetMarksName = QStringLiteral("setmarks");
 
 // Decimals of the route's numbers: 1e-7 degrees is about a centimetre, far
 // finer than any receiver; speeds to a hundredth of a km/h, as the log gives them.
@@ -153,6 +154,12 @@ QString UMapScript::SetUnitsCall(const QString &UnitKey)
 QString UMapScript::SetTilesCall(const QString &Template)
 {
     return GuardedOpening(SetTilesName) + JsString(Template) + QLatin1Char(')');
+}
+
+QString UMapScript::SetMarksCall(qint64 InMs, qint64 OutMs)
+{
+    return GuardedOpening(SetMarksName) + QString::number(InMs < 0 ? -1 : InMs) + QLatin1Char(',')
+        + QString::number(OutMs < 0 ? -1 : OutMs) + QLatin1Char(')');
 }
 
 bool UMapScript::IsRoutePoint(const GpsFix &Fix)

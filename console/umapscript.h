@@ -39,6 +39,8 @@ public:
     // Map tiles on this computer, as a URL template with {z}, {x} and {y},
     // sent as a JavaScript string whatever it holds; empty: the page's own.
     static QString SetTilesCall(const QString &Template);
+    // The clip's in and out marks in play time (ms), -1 for a mark not set.
+    static QString SetMarksCall(qint64 InMs, qint64 OutMs);
 
     // Whether a fix goes into a route: a fix with a position on the globe.
     static bool IsRoutePoint(const GpsFix &Fix);

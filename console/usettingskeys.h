@@ -15,6 +15,8 @@ inline constexpr const char *Application = "Vialumo";
 inline QString ImportFolder() { return QStringLiteral("Folders/Import"); }
 // The folder "Export GPX..." saved into last.
 inline QString ExportFolder() { return QStringLiteral("Folders/Export"); }
+// The folder "Export clip..." (Ctrl+E) exported into last.
+inline QString ClipExportFolder() { return QStringLiteral("Folders/ExportClip"); }
 
 // The offline maps (MBTiles, PMTiles) the map draws its tiles from, a list
 // of absolute paths in the order they were added.

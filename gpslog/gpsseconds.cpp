@@ -14,7 +14,9 @@ struct Placed
     qsizetype Index;
 };
 
-qint64 OffsetOf(const GpsFix &Fix, qsizetype Index, GpsReader::Timing Timing, const VideoSpan &Span)
+} // namespace
+
+qint64 GpsSeconds::OffsetOf(const GpsFix &Fix, qsizetype Index, GpsReader::Timing Timing, const VideoSpan &Span)
 {
     switch (Timing) {
     case GpsReader::Timing::OneFixPerSecond:
@@ -28,8 +30,6 @@ qint64 OffsetOf(const GpsFix &Fix, qsizetype Index, GpsReader::Timing Timing, co
     }
     return -1;
 }
-
-} // namespace
 
 qsizetype GpsSeconds::Result::ValidSeconds() const
 {

@@ -40,6 +40,9 @@ public:
     // the last report but no more than MaxOpenSeconds for a video of
     // unknown length.
     static Result Place(const GpsFixList &Fixes, GpsReader::Timing Timing, const VideoSpan &Span);
+    // Milliseconds into the video of fix Index of a source's fixes (Fix),
+    // as Place reckons it; negative when the fix cannot be placed.
+    static qint64 OffsetOf(const GpsFix &Fix, qsizetype Index, GpsReader::Timing Timing, const VideoSpan &Span);
     // Reads the file at SourcePath with Reader and places its fixes.
     static Result Read(const GpsReader &Reader, const QString &SourcePath, const VideoSpan &Span);
     // The same, with the reader that takes the file and the span of the

@@ -102,6 +102,11 @@ QByteArray GpxWriter::Write(const GpsFixList &Fixes)
 
 bool GpxWriter::Write(const GpsFixList &Fixes, QIODevice &Device)
 {
+    return Write(Fixes, Device, {});
+}
+
+bool GpxWriter::Write(const GpsFixList &Fixes, QIODevice &Device, const QList<Note> &Notes)
+{
     QXmlStreamWriter xml(&Device);
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(AutoFormattingIndent);
@@ -112,6 +117,20 @@ bool GpxWriter::Write(const GpsFixList &Fixes, QIODevice &Device)
     xml.writeAttribute(QStringLiteral("version"), GpxVersion);
     xml.writeAttribute(QStringLiteral("creator"), Creator);
     xml.writeAttribute(SchemaInstanceNamespace, QStringLiteral("schemaLocation"), SchemaLocation);
+    if (!Notes.isEmpty()) {
+        xml.writeStartElement(GpxNamespace, QStringLiteral("metadata"));
+        xml.writeStartElement(GpxNamespace, QStringLiteral("extensions"));
+        for (const Note &note : Notes) {
+            xml.writeStartElement(note.Name);
+            xml.writeDefaultNamespace(SpeedNamespace);
+            for (const auto &attribute : note.Attributes)
+                xml.writeAttribute(attribute.first, attribute.second);
+            xml.writeCharacters(note.Value);
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+        xml.writeEndElement();
+    }
     xml.writeStartElement(GpxNamespace, QStringLiteral("trk"));
     xml.writeStartElement(GpxNamespace, QStringLiteral("trkseg"));
     for (const GpsFix &fix : Fixes) {

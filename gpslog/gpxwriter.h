@@ -4,6 +4,9 @@
 #include "gpslog/gpsfix.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
 
 class QIODevice;
 
@@ -16,9 +19,20 @@ class QIODevice;
 class GpxWriter
 {
 public:
+    // What a reader of the document should know of its fixes (how far they
+    // were moved against their video), written under <metadata><extensions>
+    // as <Name Attribute="...">Value</Name> in the writer's namespace.
+    struct Note
+    {
+        QString Name;
+        QString Value;
+        QList<QPair<QString, QString>> Attributes;
+    };
+
     static QByteArray Write(const GpsFixList &Fixes);
     // False when the device could not take the whole document.
     static bool Write(const GpsFixList &Fixes, QIODevice &Device);
+    static bool Write(const GpsFixList &Fixes, QIODevice &Device, const QList<Note> &Notes);
 };
 
 #endif // GPXWRITER_H

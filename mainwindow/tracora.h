@@ -7,6 +7,7 @@
 
 #include "console/ulistpaging.h"
 #include "catalogue/ucamerafile.h"
+#include "console/uclipmarks.h"
 #include "console/umapbridge.h"
 #include "console/umaproute.h"
 #include "console/uspeedunit.h"
@@ -33,6 +34,9 @@ class UFolderImport;
 class UOverlayLabel;
 struct UImportSummary;
 struct UKeyBinding;
+enum class UKeyAction;
+class UClipExportJob;
+struct UClipOutcome;
 class USpeedMeter;
 class UTileSchemeHandler;
 class UTileService;
@@ -149,6 +153,15 @@ private:
     void ShowCameraFaces();
     void NextCameraLayout();
 
+    // Clips (tracora_export.cpp): the marks of the recording that plays and
+    // the export of the marked stretch.
+    void MarkClip(UKeyAction Action);
+    void ShowClipMarks(bool ToMap);
+    int ClipToExport();
+    void ExportClip(int Index);
+    void ExportProgressed(int Percent);
+    void ExportFinished(const UClipOutcome &Outcome);
+
     int PlayButtonState;
     int MaxButtonState;
     NcFramelessHelper *FramelessHelper;
@@ -200,6 +213,11 @@ private:
     UOverlayLabel *KeyHelp = nullptr;
     UOverlayLabel *Note = nullptr;
     UOverlayLabel *ImportProgress = nullptr;
+    UOverlayLabel *ExportProgress = nullptr;
+    UClipExportJob *ClipExport = nullptr;
+    UClipMarks ClipMarks;
+    // The video the marks were set on.
+    QString ClipMarksPath;
     QSettings *Settings = nullptr;
     // The import's progress reaches the screen at most once per display
     // tick: every repaint of the window holds up its event loop.

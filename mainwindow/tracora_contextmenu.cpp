@@ -1,5 +1,6 @@
-// The list's right-click menu: Play, Show in folder, Export GPX..., Remove
-// from list on a row, and Import folder... anywhere on the tables.
+// The list's right-click menu: Play, Show in folder, Export GPX..., Export
+// clip..., Remove from list on a row, and Import folder... anywhere on the
+// tables.
 #include "tracora.h"
 #include "tracora_state.h"
 
@@ -49,6 +50,8 @@ void Tracora::ShowListMenu(QTableWidget *Table, const QPoint &Position)
                 [this, index] { ShowInFolder(index); });
         connect(add(tr("Export GPX..."), "ListMenuExportGpx"), &QAction::triggered, this,
                 [this, index] { ExportGpx(index); });
+        connect(add(tr("Export clip..."), "ListMenuExportClip"), &QAction::triggered, this,
+                [this, index] { ExportClip(index); });
         connect(add(tr("Remove from list"), "ListMenuRemove"), &QAction::triggered, this, [this, Table, other, row] {
             Table->setCurrentCell(row, 0);
             other->setCurrentCell(-1, -1);

@@ -15,6 +15,7 @@
 #include "catalogue/uvideoandgpsfiles.h"
 #include "console/ukeybindings.h"
 #include "console/ulistpaging.h"
+#include "export/uclipexportjob.h"
 #include "widgets/uoverlaylabel.h"
 
 namespace {
@@ -114,6 +115,16 @@ void Tracora::RunKey(const UKeyBinding &Binding)
     case UKeyAction::CameraLayout:
         NextCameraLayout();
         break;
+    case UKeyAction::MarkIn:
+    case UKeyAction::MarkOut:
+    case UKeyAction::ClearMarkIn:
+    case UKeyAction::ClearMarkOut:
+        MarkClip(Binding.Action);
+        break;
+    case UKeyAction::ExportClip:
+        // The folder dialog runs its own event loop: not inside this key's delivery.
+        QTimer::singleShot(0, this, [this] { ExportClip(ClipToExport()); });
+        break;
     }
 }
 
@@ -133,6 +144,8 @@ void Tracora::EscapeKey()
     }
     if (FolderImport->IsRunning())
         FolderImport->Cancel();
+    if (ClipExport->IsRunning())
+        ClipExport->Cancel();
     if (VideoFullScreen)
         fullscreen();
     else if (Status->WindowFull != 0)

@@ -34,6 +34,9 @@ void Tracora::LoadMapToPlay(int Index)
     HideCameras();
     VideoWindow->update(); // the engine's picture window has gone
     VlcWrapper->SetIndex(Index);
+    // Marks belong to the recording they were set on; the page to come shows none.
+    ClipMarks.Clear();
+    ShowClipMarks(false);
     ApplyMapStep(*step);
 }
 

@@ -11,6 +11,7 @@
 #include <QWebEngineView>
 
 #include "catalogue/ufolderimport.h"
+#include "export/uclipexportjob.h"
 #include "catalogue/uvideoandgpsfiles.h"
 #include "console/udisplaytick.h"
 #include "console/ukeybindings.h"
@@ -75,6 +76,11 @@ void Tracora::BuildEverydayParts()
     Note->setObjectName(QStringLiteral("Note"));
     ImportProgress = new UOverlayLabel(VideoWindow, UOverlayLabel::Bottom, this);
     ImportProgress->setObjectName(QStringLiteral("ImportProgress"));
+    ExportProgress = new UOverlayLabel(VideoWindow, UOverlayLabel::Bottom, this);
+    ExportProgress->setObjectName(QStringLiteral("ExportProgress"));
+    ClipExport = new UClipExportJob(this);
+    connect(ClipExport, &UClipExportJob::Progress, this, &Tracora::ExportProgressed);
+    connect(ClipExport, &UClipExportJob::Finished, this, &Tracora::ExportFinished);
 
     setAcceptDrops(true);
     // A file dropped on the map would be opened by the web view in place of the map.

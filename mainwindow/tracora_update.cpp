@@ -36,6 +36,8 @@ void Tracora::UpdateUIData()
 
     ApplyDisplaySteps(UDisplayTick::Steps(reading));
     ShowPlayTimeTooltip(reading);
+    // The length may come only after the marks.
+    ShowClipMarks(false);
 }
 
 void Tracora::ApplyDisplaySteps(const QList<UDisplayStep> &Steps)

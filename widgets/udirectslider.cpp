@@ -1,8 +1,20 @@
 #include "udirectslider.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
 #include <QStyle>
 #include <QStyleOptionSlider>
+
+namespace {
+
+// The player's teal, as on the map page.
+const QColor MarkColour(0x00, 0xa0, 0xa0);
+const QColor StretchColour(0x00, 0xa0, 0xa0, 0xa0);
+constexpr int MarkWidth = 2;
+constexpr int StretchHeight = 6;
+
+} // namespace
 
 UDirectSlider::UDirectSlider(Qt::Orientation orientation, QWidget *parent)
     : QSlider(orientation, parent)
@@ -63,4 +75,43 @@ void UDirectSlider::wheelEvent(QWheelEvent *event)
 {
     // The wheel would step the thumb without a move to follow it.
     event->ignore();
+}
+
+void UDirectSlider::SetMarks(int In, int Out)
+{
+    if (In == InMark && Out == OutMark)
+        return;
+    InMark = In;
+    OutMark = Out;
+    update();
+}
+
+int UDirectSlider::PixelOf(int Value) const
+{
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    const QRect handle = HandleRect();
+    // Where the handle's centre stands for that value.
+    return groove.x() + handle.width() / 2
+        + QStyle::sliderPositionFromValue(minimum(), maximum(), Value, groove.width() - handle.width(),
+                                          option.upsideDown);
+}
+
+void UDirectSlider::paintEvent(QPaintEvent *event)
+{
+    QSlider::paintEvent(event);
+    if ((InMark < 0 && OutMark < 0) || orientation() != Qt::Horizontal || maximum() == minimum())
+        return;
+    // Over the groove's two parts, never over the handle.
+    QPainter painter(this);
+    painter.setClipRegion(QRegion(rect()).subtracted(QRegion(HandleRect())));
+    const int from = PixelOf(InMark < 0 ? minimum() : InMark);
+    const int to = PixelOf(OutMark < 0 ? maximum() : OutMark);
+    const int middle = height() / 2;
+    painter.fillRect(QRect(from, middle - StretchHeight / 2, qMax(to - from, 1), StretchHeight), StretchColour);
+    for (const int mark : {InMark, OutMark}) {
+        if (mark >= 0)
+            painter.fillRect(QRect(PixelOf(mark) - MarkWidth / 2, 0, MarkWidth, height()), MarkColour);
+    }
 }

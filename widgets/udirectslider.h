@@ -14,13 +14,25 @@ class UDirectSlider : public QSlider
 public:
     explicit UDirectSlider(Qt::Orientation orientation, QWidget *parent = nullptr);
 
+    // Two marks drawn on the groove, values of the slider's range (a clip's
+    // in and out points); -1 for a mark not set. The stretch between them
+    // (or from the start or to the end where one is missing) is tinted.
+    void SetMarks(int In, int Out);
+    int MarkIn() const { return InMark; }
+    int MarkOut() const { return OutMark; }
+
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     QRect HandleRect() const;
     int ValueAt(const QPoint &point) const;
+    int PixelOf(int Value) const;
+
+    int InMark = -1;
+    int OutMark = -1;
 };
 
 #endif // UDIRECTSLIDER_H

@@ -40,3 +40,7 @@ vialumo_add_qtest(NAME tst_urecordingtext
 vialumo_add_qtest(NAME tst_ucameratiles
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ucameratiles.cpp
   LIBS vialumo_console)
+# The clip's marks and the export's words.
+vialumo_add_qtest(NAME tst_uclipmarks
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uclipmarks.cpp
+  LIBS vialumo_console)

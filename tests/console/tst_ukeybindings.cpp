@@ -52,6 +52,11 @@ private slots:
         QTest::newRow("? typed with Shift") << int(Qt::Key_Question) << int(Qt::ShiftModifier) << UKeyAction::Help
                                             << 0;
         QTest::newRow("? typed without Shift") << int(Qt::Key_Question) << none << UKeyAction::Help << 0;
+        QTest::newRow("I") << int(Qt::Key_I) << none << UKeyAction::MarkIn << 0;
+        QTest::newRow("O") << int(Qt::Key_O) << none << UKeyAction::MarkOut << 0;
+        QTest::newRow("Shift+I") << int(Qt::Key_I) << int(Qt::ShiftModifier) << UKeyAction::ClearMarkIn << 0;
+        QTest::newRow("Shift+O") << int(Qt::Key_O) << int(Qt::ShiftModifier) << UKeyAction::ClearMarkOut << 0;
+        QTest::newRow("Ctrl+E") << int(Qt::Key_E) << int(Qt::ControlModifier) << UKeyAction::ExportClip << 0;
         QTest::newRow("] typed with Shift") << int(Qt::Key_BracketRight) << int(Qt::ShiftModifier)
                                            << UKeyAction::Rate << 1;
     }
@@ -73,6 +78,8 @@ private slots:
         QTest::addColumn<int>("modifiers");
         QTest::newRow("a letter without a binding") << int(Qt::Key_Q) << int(Qt::NoModifier);
         QTest::newRow("Ctrl+S") << int(Qt::Key_S) << int(Qt::ControlModifier);
+        QTest::newRow("E alone") << int(Qt::Key_E) << int(Qt::NoModifier);
+        QTest::newRow("Ctrl+I") << int(Qt::Key_I) << int(Qt::ControlModifier);
         QTest::newRow("Shift+M") << int(Qt::Key_M) << int(Qt::ShiftModifier);
         QTest::newRow("Ctrl+Alt+Left") << int(Qt::Key_Left) << int(Qt::ControlModifier | Qt::AltModifier);
         QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier);

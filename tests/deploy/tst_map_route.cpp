@@ -206,6 +206,49 @@ private slots:
         QVERIFY2(page.Page->Errors.isEmpty(), qPrintable(page.Page->Errors.join(QLatin1Char('\n'))));
     }
 
+    // The clip's marks on the profile: a tinted stretch, a line at each
+    // mark set; kept when they come before the route.
+    void clipMarksOnTheProfile_data()
+    {
+        QTest::addColumn<QString>("marks");
+        QTest::addColumn<bool>("beforeRoute");
+        QTest::addColumn<QString>("shown"); // stretch display, left, width; in; out
+        QTest::newRow("both") << "30000, 75000" << false
+                              << "block translateX(75px) 112.5px; block translateX(75px); block translateX(187.5px)";
+        QTest::newRow("in only") << "30000, -1" << false
+                                 << "block translateX(75px) 225px; block translateX(75px); none ";
+        QTest::newRow("out only") << "null, 60000" << false
+                                  << "block translateX(0px) 150px; none ; block translateX(150px)";
+        QTest::newRow("none") << "-1, -1" << false << "none ; none ; none ";
+        QTest::newRow("not numbers") << "'soon', {}" << false << "none ; none ; none ";
+        QTest::newRow("before the route") << "30000, 75000" << true
+                                          << "block translateX(75px) 112.5px; block translateX(75px); block translateX(187.5px)";
+    }
+    void clipMarksOnTheProfile()
+    {
+        QFETCH(QString, marks);
+        QFETCH(bool, beforeRoute);
+        QFETCH(QString, shown);
+        MapPageView page;
+        QVERIFY(page.Load());
+        const QString route = QStringLiteral("showroute(%1)").arg(RouteJson(StraightRoute(QList<double>(115, 50.0), 5)));
+        // Marks set earlier are replaced, not added to.
+        page.Js(QStringLiteral("setmarks(10000, 20000)"));
+        if (!beforeRoute)
+            page.Js(route);
+        page.Js(QStringLiteral("setmarks(%1)").arg(marks));
+        if (beforeRoute)
+            page.Js(route);
+        const QString state = page.Js(QStringLiteral(
+            "(function () { function d(id) { var e = document.getElementById(id); return e.style.display + ' '"
+            " + (e.style.display === 'none' ? '' : e.style.transform); }"
+            " var r = document.getElementById('markrange');"
+            " return (r.style.display === 'none' ? 'none ' : d('markrange') + ' ' + r.style.width)"
+            " + '; ' + d('markin') + '; ' + d('markout'); })()")).toString();
+        QCOMPARE(state, shown);
+        QVERIFY2(page.Page->Errors.isEmpty(), qPrintable(page.Page->Errors.join(QLatin1Char('\n'))));
+    }
+
     void clickOnRouteSeeks_data()
     {
         QTest::addColumn<double>("along"); // fixes from the first, fractions between two
@@ -384,7 +427,7 @@ private slots:
               "showpreviousroute()", "showpreviousroute('[')", "showpreviousroute([[0,-91,0,0]])", "setclock()",
               "setclock('x', true)", "setclock(-5, true)", "setclock(NaN, false)", "setclock(Infinity, true)",
               "setclock(1e15, true)", "setclock(null, null)", "setstart()", "setposition('a','b')",
-              "SetLocation(null, 1)", "setposition(91, 0)"})
+              "SetLocation(null, 1)", "setposition(91, 0)", "setmarks()", "setmarks('a', [])", "setmarks(-5, 1e99)"})
             QTest::newRow(call) << QString::fromLatin1(call);
     }
     void badCallsAreHarmless()

@@ -3,8 +3,8 @@
 
 A seeded sequence of actions (buttons, rows of both tables, empty ones too,
 double-clicks, both sliders, paging, delete, import through the real file
-dialog or cancelled, the keys, video and window full screen, the speed unit
-from the speedometer's right-click menu) with waits of
+dialog or cancelled, the clip's folder dialog cancelled, the keys, video and
+window full screen, the speed unit from the speedometer's right-click menu) with waits of
 0 to 3 s between them, on a private Xvfb with a window manager, over a sample
 drive of short clips so that recordings end and autoplay moves on. Beside the
 clips the card holds one recording of two cameras (a front and a rear file of
@@ -85,7 +85,7 @@ class Failure(Exception):
 
 KEYS = ["space", "Left", "Right", "shift+Left", "shift+Right", "ctrl+Right", "Up", "Down", "m", "n", "p",
         "Prior", "Next", "Return", "Delete", "F1", "question", "Escape", "s", "f", "bracketleft",
-        "bracketright", "comma", "period", "alt+Left", "alt+Right", "v"]
+        "bracketright", "comma", "period", "alt+Left", "alt+Right", "v", "i", "o", "shift+i", "shift+o"]
 BUTTONS = ["play", "stop", "previous", "next", "page_previous", "page_next", "delete", "window_full"]
 
 
@@ -96,7 +96,7 @@ def make_actions(seed, count):
     rng = random.Random(seed)
     kinds = [("click_row", 14), ("double_row", 10), ("button", 20), ("key", 22), ("slider_click", 5),
              ("slider_drag", 4), ("import", 4), ("import_cancel", 2), ("import_key", 1),
-             ("double_video", 2), ("double_title", 1), ("minimise", 1), ("speed_unit", 3), ("tile_click", 2)]
+             ("double_video", 2), ("double_title", 1), ("minimise", 1), ("speed_unit", 3), ("tile_click", 2), ("export_cancel", 1)]
     total = sum(w for _, w in kinds)
     actions = []
     for _ in range(count):
@@ -223,6 +223,12 @@ class Model:
         if self.selection is None:
             return -1
         return self.index_at(*self.selection)
+
+    def export_index(self):
+        """The recording Ctrl+E exports: the one the engine holds, else the selected row."""
+        if 0 <= self.playing < len(self.catalogue):
+            return self.playing
+        return self.selected_index()
 
     def delete(self):
         index = self.selected_index()
@@ -749,6 +755,28 @@ class Session:
             base.run(["xdotool", "key", "Return"])
         base.wait_for("the dialog to close", lambda: dialog() is None)
 
+    def export_dialog_cancelled(self):
+        """Ctrl+E opens the folder dialog for the recording the engine holds
+        (or the selected row); it is cancelled, as the import dialog can be.
+        With neither, no dialog opens."""
+        def dialog():
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Export Clip$"],
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout.split()
+            return found[-1] if found else None
+
+        expected = 0 <= self.model.export_index() < len(self.model.catalogue)
+        self.key("ctrl+e")
+        if not expected:
+            time.sleep(1.0)
+            if dialog() is not None:
+                self.save_grab("export-dialog")
+                raise Failure("Ctrl+E opened the Export Clip dialog with no recording to export")
+            return
+        base.wait_for("the Export Clip dialog", dialog)
+        time.sleep(0.5)
+        self.key("Escape")
+        base.wait_for("the dialog to close", lambda: dialog() is None)
+
     def wait_list_settled(self, dialog, quiet=1.0):
         geometry = dict(line.split("=", 1) for line in
                         base.run(["xdotool", "getwindowgeometry", "--shell", dialog]).split())
@@ -878,6 +906,8 @@ class Session:
             self.import_dialog(action[1], open_with_key=kind == "import_key")
         elif kind == "import_cancel":
             self.import_dialog([], cancel=True)
+        elif kind == "export_cancel":
+            self.export_dialog_cancelled()
         elif kind == "minimise":
             # The window goes to the window manager's icons; activating it brings it back.
             self.click(centre(self.places["minimise"]))

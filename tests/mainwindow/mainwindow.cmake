@@ -28,3 +28,9 @@ vialumo_add_qtest(NAME tst_tracora_cameras
   LIBS vialumo_mainwindow XCB TIMEOUT 300)
 # Its front camera is the twelve-second clip of routemap.cmake.
 add_dependencies(tst_tracora_cameras vialumo_testdata_drive)
+# Clips: the marks, the export from the keys and the list's menu, its
+# progress and Esc.
+vialumo_add_qtest(NAME tst_tracora_export
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_export.cpp
+  LIBS vialumo_mainwindow XCB TIMEOUT 300)
+add_dependencies(tst_tracora_export vialumo_numbered_clips)

@@ -50,6 +50,7 @@ var vialumoMap = {
   frame: 0,
   player: null,         // the player's WebChannel object, once connected
   channelAsked: false,
+  marks: { start: -1, end: -1 },   // the clip's marks in seconds, -1: not set
   seekSecond: -1,
   seekAt: -Infinity,
   hoverSecond: -1,

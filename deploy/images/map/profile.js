@@ -76,7 +76,42 @@ function vialumoDrawProfile() {
     s.hoverSecond = -1;
     vialumoShowHover(hovered);
   }
+  vialumoPlaceMarks();
   vialumoRender(performance.now());
+}
+
+// Shows the clip's marks on the profile.
+function vialumoPlaceMarks() {
+  var s = vialumoMap, m = s.marks, p = s.profileSize;
+  var range = document.getElementById("markrange");
+  var start = document.getElementById("markin"), end = document.getElementById("markout");
+  if (!range || !start || !end) return;
+  if (!p || !s.route || (m.start < 0 && m.end < 0)) {
+    range.style.display = start.style.display = end.style.display = "none";
+    return;
+  }
+  var from = vialumoProfileX(m.start < 0 ? 0 : m.start);
+  var to = m.end < 0 ? p.width : vialumoProfileX(m.end);
+  range.style.transform = "translateX(" + from.toFixed(1) + "px)";
+  range.style.width = Math.max(1, to - from).toFixed(1) + "px";
+  range.style.display = "block";
+  start.style.transform = "translateX(" + from.toFixed(1) + "px)";
+  start.style.display = m.start < 0 ? "none" : "block";
+  end.style.transform = "translateX(" + to.toFixed(1) + "px)";
+  end.style.display = m.end < 0 ? "none" : "block";
+}
+
+// The clip's in and out marks. See the top of googlearth.html.
+function setmarks(inMs, outMs) {
+  try {
+    var a = vialumoNumber(inMs), b = vialumoNumber(outMs), limit = ROUTE_MAX_SECOND * 1000;
+    vialumoMap.marks = {
+      start: a >= 0 && a <= limit ? a / 1000 : -1,
+      end: b >= 0 && b <= limit ? b / 1000 : -1
+    };
+    vialumoPlaceMarks();
+  } catch (e) {
+  }
 }
 
 function vialumoProfileX(second) {
