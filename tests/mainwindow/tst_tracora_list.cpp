@@ -276,8 +276,10 @@ private slots:
         QCOMPARE(parts.Files->GetVideoCount(), 2);
         QCOMPARE(Row(parts.Left, 0), QStringList({"2026_0501_120000_0001F.MOV +R", parts.Files->GetVideoDate(0),
                                                   parts.Files->GetVideoTime(0), "Not Exist"}));
-        QCOMPARE(parts.Left->item(0, 0)->toolTip(),
-                 QStringLiteral("Front: %1\nRear: %2").arg(files.at(0), files.at(1)));
+        // Every camera's file, then when it was recorded.
+        const QStringList tip = parts.Left->item(0, 0)->toolTip().split(QLatin1Char('\n'));
+        QCOMPARE(tip.mid(0, 2), QStringList({"Front: " + files.at(0), "Rear: " + files.at(1)}));
+        QVERIFY(tip.size() == 3 && tip.at(2).startsWith(QLatin1String("Recorded ")));
         QCOMPARE(parts.Left->item(1, 0)->text(), QStringLiteral("2026_0501_120100_0003F.MOV +R"));
         QCOMPARE(Row(parts.Left, 2), QStringList({"", "", "", ""}));
 
