@@ -89,7 +89,7 @@ void FollowTrack(QList<UDisplayStep> &Steps, qint64 Time, int ShiftSeconds, cons
 // whose track was read and the engine knows its time.
 void SendClock(QList<UDisplayStep> &Steps, const UDisplayReading &Reading, bool Playing)
 {
-    if (Reading.PlayStatus != UMapBridge::OnlineMap || !Reading.Track || Reading.Time < 0)
+    if (Reading.PlayStatus != UMapBridge::OnlineMap || !Reading.GpsLog || Reading.Time < 0)
         return;
     Steps << TextStep(UDisplayStep::RunMapCall, UMapScript::SetClockCall(Reading.Time, Playing));
 }
@@ -125,8 +125,8 @@ QList<UDisplayStep> UDisplayTick::Steps(const UDisplayReading &Reading)
     steps << Slider(SliderValue(Reading.Time, Reading.Length));
     steps << TextStep(UDisplayStep::SetTimeLabel,
                       FormatPlayTime(Reading.Time) + QLatin1Char('/') + FormatPlayTime(Reading.Length));
-    if (Reading.PlayStatus == UMapBridge::OnlineMap && Reading.Track)
-        FollowTrack(steps, Reading.Time, Reading.GpsShiftSeconds, *Reading.Track);
+    if (Reading.PlayStatus == UMapBridge::OnlineMap && Reading.GpsLog)
+        FollowTrack(steps, Reading.Time, Reading.GpsShiftSeconds, *Reading.GpsLog);
     if (Reading.PlayButtonState != PauseFace)
         steps << Plain(UDisplayStep::SwitchPlayFace);
     SendClock(steps, Reading, true);

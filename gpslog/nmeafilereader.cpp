@@ -1,25 +1,14 @@
 #include "nmeafilereader.h"
 
+#include "gpslog/filesuffixes.h"
 #include "gpslog/gpstrack.h"
 #include "gpslog/nmeareader.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace {
 
-constexpr QLatin1String Suffixes[] = {QLatin1String("nmea"), QLatin1String("gps")};
 constexpr qint64 MillisecondsPerSecond = 1000;
-
-bool HasSuffix(const QString &Path)
-{
-    const QString suffix = QFileInfo(Path).suffix();
-    for (const QLatin1String known : Suffixes) {
-        if (suffix.compare(known, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
 
 // Places the reports on the video's time line (see the class comment).
 void PlaceReports(GpsFixList &Fixes)
@@ -60,7 +49,7 @@ void PlaceReports(GpsFixList &Fixes)
 
 bool NmeaFileReader::Accepts(const QString &Path, QByteArrayView Head) const
 {
-    return HasSuffix(Path) || NmeaReader::LooksLikeNmea(Head);
+    return HasSuffixOf(Path, NmeaSideSuffixes) || NmeaReader::LooksLikeNmea(Head);
 }
 
 bool NmeaFileReader::Read(const QString &Path, GpsTrack &Track) const

@@ -1,20 +1,14 @@
 #include "srtfilereader.h"
 
+#include "gpslog/filesuffixes.h"
 #include "gpslog/gpstrack.h"
 #include "gpslog/srtreader.h"
 
 #include <QFile>
-#include <QFileInfo>
-
-namespace {
-
-constexpr QLatin1String Suffix("srt");
-
-} // namespace
 
 bool SrtFileReader::Accepts(const QString &Path, QByteArrayView Head) const
 {
-    return QFileInfo(Path).suffix().compare(Suffix, Qt::CaseInsensitive) == 0 || SrtReader::LooksLikeTelemetry(Head);
+    return HasSuffixOf(Path, SrtSideSuffixes) || SrtReader::LooksLikeTelemetry(Head);
 }
 
 bool SrtFileReader::Read(const QString &Path, GpsTrack &Track) const

@@ -25,7 +25,7 @@ void Tracora::UpdateUIData()
     reading.EngineState = VlcWrapper->GetState();
     reading.Time = VlcWrapper->GetTime();
     reading.Length = VlcWrapper->GetLength();
-    reading.Track = GpsLog;
+    reading.GpsLog = GpsLog;
     reading.PlayStatus = Status->PlayStatus;
     reading.PlayButtonState = PlayButtonState;
     reading.GpsShiftSeconds = GpsShiftOf(VlcWrapper->GetIndex());

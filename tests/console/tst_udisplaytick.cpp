@@ -231,7 +231,7 @@ private slots:
         reading.EngineState = state;
         reading.Time = time;
         reading.Length = length;
-        reading.Track = &track;
+        reading.GpsLog = &track;
         reading.PlayStatus = playStatus;
         reading.PlayButtonState = face;
         QCOMPARE(Render(UDisplayTick::Steps(reading)), steps);
@@ -283,7 +283,7 @@ private slots:
         reading.EngineState = UEngineState::StatePlaying;
         reading.Time = 2500;
         reading.Length = 4000;
-        reading.Track = &track;
+        reading.GpsLog = &track;
         reading.PlayStatus = UMapBridge::OnlineMap;
         reading.PlayButtonState = 0;
         reading.GpsShiftSeconds = shift;
