@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libxkbcommon-dev
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libjs-leaflet
-  xvfb xauth xdotool imagemagick ffmpeg openbox
+  xvfb xauth xdotool imagemagick ffmpeg openbox gpsbabel
   clang libclang-rt-14-dev libbenchmark-dev
   fonts-dejavu-core desktop-file-utils x11-utils
 )
