@@ -38,7 +38,13 @@ const QLatin1String GpsMark("GPS");
 const QLatin1String LatitudeMark("latitude");
 const QLatin1String SpeedMark("H.S");
 
-#define SRT_NUMBER "([-+]?\\d{1,12}(?:\\.\\d{1,12})?)"
+// A decimal number as the cues write them; its length bounded so that it
+// always reads as a finite double.
+const QString &NumberPattern()
+{
+    static const QString pattern = QStringLiteral("([-+]?\\d{1,12}(?:\\.\\d{1,12})?)");
+    return pattern;
+}
 
 // "00:00:01,000 --> 00:00:02,000": the start is the cue's place.
 const QRegularExpression &TimingPattern()
@@ -60,20 +66,20 @@ const QRegularExpression &ClockPattern()
 // without the altitude.
 const QRegularExpression &GpsPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral("\\bGPS\\s*\\(\\s*" SRT_NUMBER "\\s*,\\s*" SRT_NUMBER
-                                                           "\\s*(?:,\\s*" SRT_NUMBER "\\s*(M?)\\s*)?\\)"));
+    static const QRegularExpression pattern(
+        QStringLiteral("\\bGPS\\s*\\(\\s*%1\\s*,\\s*%1\\s*(?:,\\s*%1\\s*(M?)\\s*)?\\)").arg(NumberPattern()));
     return pattern;
 }
 
 const QRegularExpression &LatitudePattern()
 {
-    static const QRegularExpression pattern(QStringLiteral("\\[\\s*latitude\\s*:\\s*" SRT_NUMBER "\\s*\\]"));
+    static const QRegularExpression pattern(QStringLiteral("\\[\\s*latitude\\s*:\\s*%1\\s*\\]").arg(NumberPattern()));
     return pattern;
 }
 
 const QRegularExpression &LongitudePattern()
 {
-    static const QRegularExpression pattern(QStringLiteral("\\[\\s*longt?itude\\s*:\\s*" SRT_NUMBER "\\s*\\]"));
+    static const QRegularExpression pattern(QStringLiteral("\\[\\s*longt?itude\\s*:\\s*%1\\s*\\]").arg(NumberPattern()));
     return pattern;
 }
 
@@ -82,18 +88,16 @@ const QRegularExpression &LongitudePattern()
 const QRegularExpression &AltitudePattern()
 {
     static const QRegularExpression pattern(
-        QStringLiteral("(?:\\[\\s*altitude\\s*:|\\babs_alt\\s*:)\\s*" SRT_NUMBER));
+        QStringLiteral("(?:\\[\\s*altitude\\s*:|\\babs_alt\\s*:)\\s*%1").arg(NumberPattern()));
     return pattern;
 }
 
 // "H.S 2.88m/s" (horizontal speed); "H.S n/a" gives none.
 const QRegularExpression &SpeedPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral("\\bH\\.S\\s*" SRT_NUMBER "\\s*m/s"));
+    static const QRegularExpression pattern(QStringLiteral("\\bH\\.S\\s*%1\\s*m/s").arg(NumberPattern()));
     return pattern;
 }
-
-#undef SRT_NUMBER
 
 double Number(const QRegularExpressionMatch &Match, int Group)
 {
