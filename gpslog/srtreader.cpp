@@ -18,7 +18,6 @@ namespace {
 constexpr qsizetype MaxLineBytes = 4096;
 constexpr qint64 ReadChunkBytes = 64 * 1024;
 constexpr char LineEnd = '\n';
-constexpr char CarriageReturn = '\r';
 constexpr QByteArrayView Utf8Bom("\xef\xbb\xbf");
 
 constexpr qint64 MsPerSecond = 1000;
@@ -33,10 +32,12 @@ constexpr qint64 SpeedSpanMs = 1000;
 constexpr int MillisecondDigits = 3;
 
 // Marks a line must hold before a pattern is tried on it.
-const QLatin1String TimingMark("-->");
-const QLatin1String GpsMark("GPS");
-const QLatin1String LatitudeMark("latitude");
-const QLatin1String SpeedMark("H.S");
+constexpr QByteArrayView TimingMark("-->");
+constexpr QByteArrayView GpsMark("GPS");
+constexpr QByteArrayView LatitudeMark("latitude");
+constexpr QByteArrayView SpeedMark("H.S");
+// "yyyy-MM-dd" or "yyyy.MM.dd".
+constexpr qsizetype DateMarkLength = 10;
 
 // A decimal number as the cues write them; its length bounded so that it
 // always reads as a finite double.
@@ -190,38 +191,75 @@ private:
         }
     }
 
+    // Most lines of a cue hold none of what is read (its index, camera
+    // settings): a line becomes text for the patterns only when its bytes
+    // hold one of their marks.
     void AddLine(QByteArrayView Bytes)
     {
-        if (Bytes.endsWith(CarriageReturn))
-            Bytes.chop(1);
-        const QString line = QString::fromUtf8(Bytes).trimmed();
-        if (line.isEmpty()) {
+        Bytes = Trimmed(Bytes);
+        if (Bytes.isEmpty()) {
             EndCue();
             return;
         }
-        if (line.contains(TimingMark)) {
-            const QRegularExpressionMatch timing = TimingPattern().match(line);
-            if (timing.hasMatch()) {
-                // A cue has one timing line: another one starts the next cue,
-                // in files that leave out the blank line between them.
-                if (Current.StartMs >= 0)
-                    EndCue();
-                Current.StartMs = Integer(timing, 1) * MsPerHour + Integer(timing, 2) * MsPerMinute
-                    + Integer(timing, 3) * MsPerSecond + Milliseconds(timing.capturedView(4));
-                Current.Started = true;
-                return;
-            }
-        }
-        if (!Current.HasPosition)
-            ReadPosition(line);
-        if (!Current.Clock.isValid())
-            ReadClock(line);
-        if (std::isnan(Current.SpeedKmh) && line.contains(SpeedMark)) {
-            const QRegularExpressionMatch speed = SpeedPattern().match(line);
-            if (speed.hasMatch())
-                Current.SpeedKmh = std::fabs(Number(speed, 1)) * MetresPerSecondToKmh;
-        }
         Current.Started = true;
+        const bool timing = Bytes.contains(TimingMark);
+        const bool position = !Current.HasPosition && (Bytes.contains(GpsMark) || Bytes.contains(LatitudeMark));
+        const bool clock = !Current.Clock.isValid() && HoldsDate(Bytes);
+        const bool speed = std::isnan(Current.SpeedKmh) && Bytes.contains(SpeedMark);
+        if (!timing && !position && !clock && !speed)
+            return;
+        const QString line = QString::fromUtf8(Bytes);
+        if (timing && ReadTiming(line))
+            return;
+        if (position)
+            ReadPosition(line);
+        if (clock)
+            ReadClock(line);
+        if (speed) {
+            const QRegularExpressionMatch match = SpeedPattern().match(line);
+            if (match.hasMatch())
+                Current.SpeedKmh = std::fabs(Number(match, 1)) * MetresPerSecondToKmh;
+        }
+    }
+
+    static QByteArrayView Trimmed(QByteArrayView Bytes)
+    {
+        const auto blank = [](char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\v' || C == '\f'; };
+        while (!Bytes.isEmpty() && blank(Bytes.front()))
+            Bytes = Bytes.sliced(1);
+        while (!Bytes.isEmpty() && blank(Bytes.back()))
+            Bytes.chop(1);
+        return Bytes;
+    }
+
+    // Four digits, a "-" or ".", two digits and the same mark again: where
+    // a date may start.
+    static bool HoldsDate(QByteArrayView Bytes)
+    {
+        const auto digit = [&Bytes](qsizetype At) { return Bytes[At] >= '0' && Bytes[At] <= '9'; };
+        for (qsizetype k = 0; k + DateMarkLength <= Bytes.size(); ++k) {
+            const char mark = Bytes[k + 4];
+            if ((mark == '-' || mark == '.') && Bytes[k + 7] == mark && digit(k) && digit(k + 1) && digit(k + 2)
+                && digit(k + 3) && digit(k + 5) && digit(k + 6))
+                return true;
+        }
+        return false;
+    }
+
+    // A timing line starts the cue's place; another one starts the next
+    // cue, in files that leave out the blank line between them.
+    bool ReadTiming(const QString &Line)
+    {
+        const QRegularExpressionMatch timing = TimingPattern().match(Line);
+        if (!timing.hasMatch())
+            return false;
+        if (Current.StartMs >= 0) {
+            EndCue();
+            Current.Started = true;
+        }
+        Current.StartMs = Integer(timing, 1) * MsPerHour + Integer(timing, 2) * MsPerMinute
+            + Integer(timing, 3) * MsPerSecond + Milliseconds(timing.capturedView(4));
+        return true;
     }
 
     static qint64 Milliseconds(QStringView Fraction)
@@ -234,7 +272,7 @@ private:
 
     void ReadPosition(const QString &Line)
     {
-        if (Line.contains(GpsMark)) {
+        if (Line.contains(QLatin1String(GpsMark.data(), GpsMark.size()))) {
             const QRegularExpressionMatch gps = GpsPattern().match(Line);
             if (gps.hasMatch()) {
                 // The Matrice-style form gives the altitude in metres with
@@ -248,7 +286,7 @@ private:
                 return;
             }
         }
-        if (Line.contains(LatitudeMark)) {
+        if (Line.contains(QLatin1String(LatitudeMark.data(), LatitudeMark.size()))) {
             const QRegularExpressionMatch latitude = LatitudePattern().match(Line);
             const QRegularExpressionMatch longitude = LongitudePattern().match(Line);
             if (latitude.hasMatch() && longitude.hasMatch()) {
