@@ -421,51 +421,53 @@ char Narrowed(char16_t Unit)
 }
 
 // Turns text that starts with a UTF-16 byte-order mark into the bytes of
-// its ASCII, a piece at a time; other text passes unchanged.
+// its ASCII, a piece at a time; other text passes unchanged, uncopied.
 class TextDecoder
 {
 public:
-    // The bytes of Data to read as NMEA, in Out (emptied first).
-    void Decode(QByteArrayView Data, QByteArray &Out)
+    // The bytes of Data to read as NMEA: Data itself, or bytes held here
+    // until the next call.
+    QByteArrayView Decode(QByteArrayView Data)
     {
-        Out.clear();
         if (Kind == Encoding::Undecided) {
+            // The mark can only be told once two bytes have come; they come
+            // apart only from a device handing out single bytes.
+            if (Held.isEmpty() && Data.size() >= BomLength)
+                return Decided(Data);
             Held.append(Data);
             if (Held.size() < BomLength)
-                return;
-            Decide();
+                return {};
             const QByteArray held = std::move(Held);
             Held = QByteArray();
-            DecodeDecided(held, Out);
-            return;
+            Decoded = Decided(held).toByteArray();
+            return Decoded;
         }
-        DecodeDecided(Data, Out);
+        return Kind == Encoding::Bytes ? Data : Narrow(Data);
     }
 
     // What is held back at the end: a lone first byte.
-    void Finish(QByteArray &Out)
+    QByteArrayView Finish()
     {
-        Out.clear();
-        if (Kind == Encoding::Undecided) {
-            Out = std::move(Held);
-            Held = QByteArray();
-        }
+        if (Kind != Encoding::Undecided)
+            return {};
+        Decoded = std::move(Held);
+        Held = QByteArray();
+        return Decoded;
     }
 
 private:
     enum class Encoding { Undecided, Bytes, Utf16Le, Utf16Be };
 
-    void Decide()
+    QByteArrayView Decided(QByteArrayView Data)
     {
-        const auto first = static_cast<unsigned char>(Held[0]);
-        const auto second = static_cast<unsigned char>(Held[1]);
+        const auto first = static_cast<unsigned char>(Data[0]);
+        const auto second = static_cast<unsigned char>(Data[1]);
         Kind = Encoding::Bytes;
         if (first == 0xff && second == 0xfe)
             Kind = Encoding::Utf16Le;
         else if (first == 0xfe && second == 0xff)
             Kind = Encoding::Utf16Be;
-        if (Kind != Encoding::Bytes)
-            Held.remove(0, BomLength);
+        return Kind == Encoding::Bytes ? Data : Narrow(Data.sliced(BomLength));
     }
 
     char16_t Unit(unsigned char First, unsigned char Second) const
@@ -473,27 +475,27 @@ private:
         return Kind == Encoding::Utf16Le ? char16_t(First | (Second << 8)) : char16_t((First << 8) | Second);
     }
 
-    void DecodeDecided(QByteArrayView Data, QByteArray &Out)
+    QByteArrayView Narrow(QByteArrayView Data)
     {
-        if (Kind == Encoding::Bytes) {
-            Out = Data.toByteArray();
-            return;
-        }
-        Out.reserve((Data.size() + 1) / 2);
+        Decoded.clear();
+        Decoded.reserve((Data.size() + 1) / 2);
         qsizetype at = 0;
         if (OddByte >= 0 && !Data.isEmpty()) {
-            Out.append(Narrowed(Unit(static_cast<unsigned char>(OddByte), static_cast<unsigned char>(Data[0]))));
+            Decoded.append(Narrowed(Unit(static_cast<unsigned char>(OddByte), static_cast<unsigned char>(Data[0]))));
             OddByte = -1;
             at = 1;
         }
         for (; at + 1 < Data.size(); at += 2)
-            Out.append(Narrowed(Unit(static_cast<unsigned char>(Data[at]), static_cast<unsigned char>(Data[at + 1]))));
+            Decoded.append(
+                Narrowed(Unit(static_cast<unsigned char>(Data[at]), static_cast<unsigned char>(Data[at + 1]))));
         if (at < Data.size())
             OddByte = static_cast<unsigned char>(Data[at]);
+        return Decoded;
     }
 
     Encoding Kind = Encoding::Undecided;
     QByteArray Held;
+    QByteArray Decoded;
     int OddByte = -1;
 };
 
@@ -502,16 +504,11 @@ private:
 class LogBuilder
 {
 public:
-    void Feed(QByteArrayView Data)
-    {
-        Decoder.Decode(Data, Decoded);
-        FeedDecoded(Decoded);
-    }
+    void Feed(QByteArrayView Data) { FeedDecoded(Decoder.Decode(Data)); }
 
     NmeaLog Finish()
     {
-        Decoder.Finish(Decoded);
-        FeedDecoded(Decoded);
+        FeedDecoded(Decoder.Finish());
         if (!Pending.isEmpty() && !Skipping)
             AddLine(Pending);
         Pending.clear();
@@ -782,7 +779,6 @@ private:
 
     NmeaLog Log;
     TextDecoder Decoder;
-    QByteArray Decoded;
     QByteArray Pending;
     bool Skipping = false;
     QList<Epoch> Epochs;
@@ -823,11 +819,7 @@ NmeaLog NmeaReader::Read(QIODevice &Device)
 bool NmeaReader::LooksLikeNmea(QByteArrayView Head)
 {
     TextDecoder decoder;
-    QByteArray text;
-    decoder.Decode(Head, text);
-    QByteArray rest;
-    decoder.Finish(rest);
-    text += rest;
+    const QByteArray text = decoder.Decode(Head).toByteArray() + decoder.Finish().toByteArray();
     for (qsizetype at = text.indexOf('$'); at >= 0 && at + AddressLength + 1 < text.size();
          at = text.indexOf('$', at + 1)) {
         const QByteArrayView type = QByteArrayView(text).sliced(at + 1 + TalkerLength, 3);
