@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "catalogue/videosuffixes.h"
+#include "gpslog/filesuffixes.h"
 
 namespace {
 

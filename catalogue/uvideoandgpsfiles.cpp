@@ -1,25 +1,15 @@
 #include "uvideoandgpsfiles.h"
 
 #include "gpslog/gpsseconds.h"
-#include "gpslog/gpxfilereader.h"
-#include "gpslog/nmeafilereader.h"
-#include "gpslog/mp4/videogpsreader.h"
-#include "gpslog/videospan.h"
+#include "gpslog/gpssourcechooser.h"
 #include "catalogue/ucameranaming.h"
-#include "catalogue/ufoldersearch.h"
-#include "catalogue/videosuffixes.h"
 
 #include <QDateTime>
-#include <QDebug>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
 namespace {
-
-constexpr const char *VideoPathTrace = "VideoPath: ";
-constexpr const char *GpsfilePathTrace = "GpsfilePath: ";
 
 constexpr int GpsfileNotExist = 0;
 constexpr int GpsfileUnavailable = 1;
@@ -29,21 +19,6 @@ constexpr int GpsfileAvailable = 2;
 constexpr double AvailableShare = 0.2;
 constexpr char16_t ValidFlag = u'A';
 
-// The recorder keeps DIR/DCIM/100CLIP/CLIPnnnn.MOV beside DIR/gps/gpsnnnn.log:
-// the log folder is two levels above the video's folder, and the log is
-// named after the 5th to 8th characters of the video's file name.
-constexpr int SeparatorsCut = 3;
-constexpr int KeyFirstCharacter = 5;
-constexpr int KeyLength = 4;
-constexpr const char *GpsFolder = "gps";
-constexpr const char *GpsfilePrefix = "gps";
-constexpr const char *GpsfileSuffix = ".log";
-
-// Side files beside the video, in the order they are looked for.
-constexpr QLatin1String NmeaSideSuffixes[] = {QLatin1String(".NMEA"), QLatin1String(".nmea"),
-                                              QLatin1String(".gps"), QLatin1String(".GPS")};
-constexpr QLatin1String GpxSideSuffixes[] = {QLatin1String(".gpx"), QLatin1String(".GPX")};
-
 constexpr const char *DateFormat = "yyyy-MM-dd";
 constexpr const char *TimeFormat = "hh:mm";
 
@@ -52,59 +27,6 @@ constexpr const char *TimeFormat = "hh:mm";
 bool IsRegularFile(const QString &Path)
 {
     return !Path.isEmpty() && QFileInfo(Path).isFile();
-}
-
-qsizetype NextCodePoint(QStringView Text, qsizetype Pos)
-{
-    if (Pos + 1 < Text.size() && Text[Pos].isHighSurrogate() && Text[Pos + 1].isLowSurrogate())
-        return Pos + 2;
-    return Pos + 1;
-}
-
-// The 5th to 8th characters of a file name, fewer if it is shorter. Counted
-// in whole characters so that a letter outside the basic plane is never cut
-// in half.
-QString KeyOf(QStringView FileName)
-{
-    qsizetype pos = 0;
-    int count = 0;
-    while (pos < FileName.size() && count < KeyFirstCharacter - 1) {
-        pos = NextCodePoint(FileName, pos);
-        ++count;
-    }
-    const qsizetype start = pos;
-    while (pos < FileName.size() && count < KeyFirstCharacter - 1 + KeyLength) {
-        pos = NextCodePoint(FileName, pos);
-        ++count;
-    }
-    return FileName.sliced(start, pos - start).toString();
-}
-
-// Where the recorder put the GPS log of the video at VideoPath; empty when
-// the video does not exist or lies less than two folder levels below the
-// root. The cuts work on the clean absolute path, so that "." and ".."
-// parts or doubled separators do not count as folder levels.
-QString GpsfilePathFor(const QString &VideoPath)
-{
-    qDebug() << VideoPathTrace << VideoPath;
-    if (!IsRegularFile(VideoPath))
-        return QString();
-    QString path = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(VideoPath).absoluteFilePath()));
-    const QChar separator = QDir::separator();
-    QString key;
-    for (int pass = 0; pass < SeparatorsCut; ++pass) {
-        const qsizetype at = path.lastIndexOf(separator);
-        if (at < 0)
-            return QString();
-        if (pass == 0)
-            key = KeyOf(QStringView(path).sliced(at + 1));
-        path.truncate(at);
-    }
-    path += separator + QLatin1String(GpsFolder) + separator + QLatin1String(GpsfilePrefix) + key
-        + QLatin1String(GpsfileSuffix);
-    path = QDir::toNativeSeparators(path);
-    qDebug() << GpsfilePathTrace << path;
-    return path;
 }
 
 // Counts the lines that begin with the fix flag. A log that cannot be
@@ -144,65 +66,24 @@ QString FixesText(const GpsSeconds::Result &Seconds)
     return QStringLiteral("%1 fixes in %2 s").arg(Seconds.PlacedFixes).arg(Seconds.Track.Size());
 }
 
-// Takes the source for Entry when it holds any fix.
-bool TakeSource(VideoAndGpsfile &Entry, GpsSourceKind Kind, const QString &Path,
-                const GpsSeconds::Result &Seconds, const QString &Text)
+// What the tooltip calls a source other than the log.
+QString SourceWords(const GpsSource &Source)
 {
-    if (!Seconds.Readable || Seconds.SourceFixes == 0)
-        return false;
-    Entry.GpsSource = Kind;
-    Entry.GpsfilePath = Path;
-    Entry.GpsfileStatus = RateSeconds(Seconds);
-    Entry.GpsSourceText = Text + FixesText(Seconds);
-    return true;
-}
-
-// Without a recorder's log: the GPS inside the video, else a side file.
-void FindOtherSource(VideoAndGpsfile &Entry)
-{
-    const QString &video = Entry.VideoPath;
-    // The video is opened once for its length and its GPS.
-    QFile file(video);
-    VideoGpsReader::OpenVideo(file);
-    const VideoSpan span = VideoSpan::Of(video, file);
-    if (file.isOpen()) {
-        const EmbeddedGps::Result inside = VideoGpsReader::ReadVideo(file);
-        file.close();
-        if (TakeSource(Entry, GpsSourceKind::InsideVideo, video,
-                       GpsSeconds::Place(inside.Fixes, GpsReader::Timing::VideoOffset, span),
-                       QStringLiteral("GPS inside the video: ")))
-            return;
+    const QString name = QFileInfo(Source.Path).fileName();
+    switch (Source.Kind) {
+    case GpsSourceKind::InsideVideo:
+        return QStringLiteral("GPS inside the video: ");
+    case GpsSourceKind::NmeaFile:
+        return QStringLiteral("NMEA file %1: ").arg(name);
+    case GpsSourceKind::GpxFile:
+        return QStringLiteral("GPX track %1: ").arg(name);
+    case GpsSourceKind::SrtFile:
+        return QStringLiteral("SRT telemetry %1: ").arg(name);
+    case GpsSourceKind::None:
+    case GpsSourceKind::RecorderLog:
+        break;
     }
-    const QFileInfo info(video);
-    const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
-    const auto trySide = [&](QLatin1String Suffix, const GpsReader &Reader, GpsSourceKind Kind, QLatin1String Word) {
-        const QString path = base + Suffix;
-        if (!IsRegularFile(path))
-            return false;
-        const QString text = Word + QFileInfo(path).fileName() + QStringLiteral(": ");
-        return TakeSource(Entry, Kind, path, GpsSeconds::Read(Reader, path, span), text);
-    };
-    for (const QLatin1String suffix : NmeaSideSuffixes) {
-        if (trySide(suffix, NmeaFileReader(), GpsSourceKind::NmeaFile, QLatin1String("NMEA file ")))
-            return;
-    }
-    // A recorder that writes one log for all its cameras names it after
-    // their shared stem (BlackVue: 20260501_120000_N.gps beside _NF.mp4).
-    const QString shared = UCameraNaming::Read(video).SideStem;
-    if (!shared.isEmpty() && shared != base) {
-        for (const QLatin1String suffix : NmeaSideSuffixes) {
-            const QString path = shared + suffix;
-            if (!IsRegularFile(path))
-                continue;
-            const QString text = QStringLiteral("NMEA file ") + QFileInfo(path).fileName() + QStringLiteral(": ");
-            if (TakeSource(Entry, GpsSourceKind::NmeaFile, path, GpsSeconds::Read(NmeaFileReader(), path, span), text))
-                return;
-        }
-    }
-    for (const QLatin1String suffix : GpxSideSuffixes) {
-        if (trySide(suffix, GpxFileReader(), GpsSourceKind::GpxFile, QLatin1String("GPX track ")))
-            return;
-    }
+    return QString();
 }
 
 // The recording's GPS is the first camera's that has any: its source, path,
@@ -298,6 +179,14 @@ GpsSourceKind UVideoAndGpsfiles::GetGpsSourceKind(int Index) const
     return VideoAndGpsfileList.at(Index).GpsSource;
 }
 
+GpsSource UVideoAndGpsfiles::GetGpsSource(int Index) const
+{
+    if (Index < 0 || Index >= VideoAndGpsfileList.size())
+        return GpsSource();
+    const VideoAndGpsfile &entry = VideoAndGpsfileList.at(Index);
+    return {entry.GpsSource, entry.GpsfilePath, entry.VideoPath};
+}
+
 QString UVideoAndGpsfiles::GetGpsSourceText(int Index) const
 {
     if (Index < 0 || Index >= VideoAndGpsfileList.size())
@@ -327,31 +216,29 @@ VideoAndGpsfile UVideoAndGpsfiles::RateVideo(const QString &VideoPath)
         entry.VideoCreateTime = created.toString(QLatin1String(TimeFormat));
         entry.VideoCreated = created;
     }
-    entry.GpsfilePath = GpsfilePathFor(VideoPath);
-    entry.GpsfileStatus = entry.GpsfilePath.isEmpty() ? GpsfileNotExist : RateGpsfile(entry.GpsfilePath);
-    if (entry.GpsfileStatus != GpsfileNotExist) {
-        entry.GpsSource = GpsSourceKind::RecorderLog;
+    // A recorder that writes one log for all its cameras names it after
+    // their shared stem (BlackVue: 20260501_120000_N.gps beside _NF.mp4).
+    const GpsSourceChooser::Choice choice
+        = GpsSourceChooser::Choose(VideoPath, UCameraNaming::Read(VideoPath).SideStem);
+    entry.GpsSource = choice.Source.Kind;
+    entry.GpsfilePath = choice.Source.Path;
+    switch (choice.Source.Kind) {
+    case GpsSourceKind::None:
+        entry.GpsfileStatus = GpsfileNotExist;
+        break;
+    case GpsSourceKind::RecorderLog:
+        entry.GpsfileStatus = RateGpsfile(entry.GpsfilePath);
         entry.GpsSourceText = QStringLiteral("GPS log ") + QFileInfo(entry.GpsfilePath).fileName();
-    } else if (info.isFile()) {
-        FindOtherSource(entry);
+        break;
+    case GpsSourceKind::InsideVideo:
+    case GpsSourceKind::NmeaFile:
+    case GpsSourceKind::GpxFile:
+    case GpsSourceKind::SrtFile:
+        entry.GpsfileStatus = RateSeconds(choice.Seconds);
+        entry.GpsSourceText = SourceWords(choice.Source) + FixesText(choice.Seconds);
+        break;
     }
     return entry;
-}
-
-QString UVideoAndGpsfiles::GpsSourcePathFor(const QString &Path)
-{
-    const QString suffix = QFileInfo(Path).suffix();
-    for (const QLatin1String video : VideoSuffixes) {
-        if (suffix.compare(video, Qt::CaseInsensitive) == 0) {
-            if (!IsRegularFile(Path))
-                return Path;
-            // A video without a source holds no GPS: it is not handed to
-            // the readers, the last of which would read any file as a log.
-            const VideoAndGpsfile entry = RateVideo(Path);
-            return entry.GpsSource == GpsSourceKind::None ? QString() : entry.GpsfilePath;
-        }
-    }
-    return Path;
 }
 
 VideoAndGpsfile UVideoAndGpsfiles::RateRecording(const UCameraFiles &Cameras)

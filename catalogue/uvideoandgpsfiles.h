@@ -9,28 +9,17 @@
 
 #include "catalogue/ucamerafile.h"
 #include "catalogue/ucameragroups.h"
+#include "gpslog/gpssource.h"
 
 // The words GetGpsfileStatus() hands out for a recording's GPS log.
 inline constexpr QLatin1String GpsfileAvailableWord("Available");
 inline constexpr QLatin1String GpsfileUnavailableWord("Unavailable");
 inline constexpr QLatin1String GpsfileNotExistWord("Not Exist");
 
-// Where a recording's GPS comes from, in the order the catalogue looks.
-enum class GpsSourceKind
-{
-    None,
-    // The recorder's own log at its fixed place (GpsfilePath).
-    RecorderLog,
-    // GPS stored inside the video (GpsfilePath is the video).
-    InsideVideo,
-    // A side file with the video's base name (GpsfilePath).
-    NmeaFile,
-    GpxFile,
-};
-
 // One imported recording: the video and where its GPS log is expected.
-// Without a log, GpsfilePath names whatever source was found instead; with
-// none at all it stays the place where the log would be.
+// Without a log, GpsfilePath names whatever source was found instead
+// (GpsSourceChooser); with none at all it stays the place where the log
+// would be.
 struct VideoAndGpsfile
 {
     QString VideoPath;
@@ -79,6 +68,10 @@ public:
     static QString StatusWord(const VideoAndGpsfile &Entry);
     QString GetVideoPath(int Index) const;
     GpsSourceKind GetGpsSourceKind(int Index) const;
+    // The recording's GPS source as chosen on import (kind, file, video),
+    // for reading it when it plays or is exported; none for an index out of
+    // range.
+    GpsSource GetGpsSource(int Index) const;
     // The source and its fixes in words ("GPS inside the video: 61 fixes in
     // 61 s", "GPS log gps0001.log"); empty without a source.
     QString GetGpsSourceText(int Index) const;
@@ -86,14 +79,11 @@ public:
     // one for a recording of one camera, none for an index out of range.
     UCameraFiles GetCameras(int Index) const;
 
-    // An entry for the video at VideoPath with its GPS log found and rated,
-    // as AddVideoAndGpsfiles makes them; its VideoName is empty when there is
-    // no such file. Reads files only, so it may run on any thread.
+    // An entry for the video at VideoPath with its GPS source chosen
+    // (GpsSourceChooser) and rated, as AddVideoAndGpsfiles makes them; its
+    // VideoName is empty when there is no such file. Reads files only, so it
+    // may run on any thread.
     static VideoAndGpsfile RateVideo(const QString &VideoPath);
-    // The file whose GPS stands for Path: for a video (by its suffix) the
-    // source RateVideo finds, empty where it finds none; a missing video and
-    // any other file are their own source.
-    static QString GpsSourcePathFor(const QString &Path);
     // The entry of a recording of several cameras (Cameras as UCameraGroups
     // makes them, the front first): the front camera's file names it and
     // gives its date and time; its GPS is the first camera's, front first,

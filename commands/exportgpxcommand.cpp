@@ -1,6 +1,5 @@
 #include "exportgpxcommand.h"
 
-#include "catalogue/uvideoandgpsfiles.h"
 #include "gpslog/gpxexport.h"
 
 #include <QCommandLineParser>
@@ -15,9 +14,8 @@ const QCommandLineOption Option(QStringLiteral("export-gpx"),
 int Main(const UCommandRun &Run)
 {
     const QString file = Run.Absolute(Run.Parser.value(Option));
-    const QString source = UVideoAndGpsfiles::GpsSourcePathFor(file);
-    QString error = QStringLiteral("%1: holds no GPS").arg(file);
-    if (source.isEmpty() || !GpxExport::Write(source, Run.Out, &error)) {
+    QString error;
+    if (!GpxExport::Write(file, Run.Out, &error)) {
         Run.Fail(error);
         return UCommandExit::Failed;
     }

@@ -126,7 +126,7 @@ QList<UDisplayStep> UDisplayTick::Steps(const UDisplayReading &Reading)
     steps << TextStep(UDisplayStep::SetTimeLabel,
                       FormatPlayTime(Reading.Time) + QLatin1Char('/') + FormatPlayTime(Reading.Length));
     if (FollowsTrack(Reading))
-        FollowTrack(steps, Reading.Time, Reading.GpsShiftSeconds, *Reading.Track);
+        FollowTrack(steps, Reading.Time, Reading.GpsShiftSeconds, *Reading.GpsLog);
     if (Reading.PlayButtonState != PauseFace)
         steps << Plain(UDisplayStep::SwitchPlayFace);
     SendClock(steps, Reading, true);
@@ -166,7 +166,7 @@ QString UDisplayTick::PositionText(const GpsRecord &Record)
 
 bool UDisplayTick::FollowsTrack(const UDisplayReading &Reading)
 {
-    if (!Reading.Track)
+    if (!Reading.GpsLog)
         return false;
     if (Reading.PlayStatus == UMapBridge::OnlineMap)
         return true;

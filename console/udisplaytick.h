@@ -34,7 +34,9 @@ struct UDisplayReading
     int EngineState = 0;    // UEngineState::EngineState
     qint64 Time = -1;       // play time, ms
     qint64 Length = -1;     // recording length, ms; 0 or less while unknown
-    const GpsLogData *Track = nullptr;
+    // The recording's GPS as read, one fix a second of video; without it the
+    // tick follows no track.
+    const GpsLogData *GpsLog = nullptr;
     qint32 PlayStatus = 0;  // UMapBridge::PlayStatusCode
     int PlayButtonState = 1; // 1: the Play face, 0: the Pause face
     // Seconds the recording's GPS track is moved against the video: the car

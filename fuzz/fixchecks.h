@@ -3,8 +3,8 @@
 
 // Checks the reader fuzz targets share: a finding stops the run; fixes are
 // compared number for number; a fix must hold plausible numbers; fixes
-// written as GPX must read back with the same positions, times, elevations
-// and speeds.
+// written as GPX must read back with the same positions, times, elevations,
+// speeds and courses.
 #include "gpslog/gpsfix.h"
 #include "gpslog/gpxreader.h"
 #include "gpslog/gpxwriter.h"
@@ -64,7 +64,7 @@ inline void CheckFix(const GpsFix &Fix)
 }
 
 // Writes the fixes as GPX and reads them back: the valid ones must come back
-// in order with the same numbers; TimeKept tells whether a fix's time can be
+// in order with the same numbers (speed and course in Garmin's extension); TimeKept tells whether a fix's time can be
 // written (beyond it the read fix has none).
 inline void CheckGpxRoundTrip(const GpsFixList &Fixes, const std::function<bool(const QDateTime &)> &TimeKept)
 {
@@ -83,6 +83,10 @@ inline void CheckGpxRoundTrip(const GpsFixList &Fixes, const std::function<bool(
             || (TimeKept(a.Utc) ? a.Utc != b.Utc : b.Utc.isValid()) || !Same(a.Altitude, b.Altitude)
             || std::fabs(a.SpeedKmh - b.SpeedKmh) > 1e-9 * std::max(1.0, a.SpeedKmh))
             Finding("written GPX reads back other numbers");
+        // The course is written below 360 (north as 0), where known.
+        const double course = a.Course == 360.0 ? 0.0 : a.Course;
+        if (!Same(course, b.Course))
+            Finding("written GPX reads back another course");
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "gpslog/gpsnumbers.h"
 #include "gpslog/gpsseconds.h"
+#include "gpslog/gpssourcechooser.h"
+#include "gpslog/recorderlogfilereader.h"
 #include "gpslog/recorderlogreader.h"
 
 #include <QDebug>
@@ -76,16 +78,20 @@ void GpsLogData::ClearGpsData()
 // that happens to hold NMEA or XML text must not change how it plays.
 void GpsLogData::ReadGpsfile(QString GpsfilePath)
 {
-    static const RecorderLogReader reader;
+    static const RecorderLogFileReader reader;
     if (!reader.Read(GpsfilePath, Track))
         return;
     Track.Squeeze();
     qDebug() << ReadDoneTrace;
 }
 
-void GpsLogData::ReadGpsSource(const QString &SourcePath, const QString &VideoPath)
+void GpsLogData::ReadGpsSource(const GpsSource &Source)
 {
-    const GpsSeconds::Result seconds = GpsSeconds::Read(SourcePath, VideoPath);
+    if (Source.Kind == GpsSourceKind::RecorderLog || Source.Kind == GpsSourceKind::None) {
+        ReadGpsfile(Source.Path);
+        return;
+    }
+    const GpsSeconds::Result seconds = GpsSourceChooser::ReadSeconds(Source);
     if (!seconds.Readable)
         return;
     for (const GpsFix &fix : seconds.Track.Fixes())

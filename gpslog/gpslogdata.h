@@ -2,6 +2,7 @@
 #define GPSLOGDATA_H
 
 #include "gpslog/gpsfix.h"
+#include "gpslog/gpssource.h"
 #include "gpslog/gpstrack.h"
 
 #include <QObject>
@@ -31,11 +32,13 @@ public:
 
     void ClearGpsData();
     void ReadGpsfile(QString GpsfilePath);
-    // Reads a source other than the recorder's log (a video holding GPS, an
-    // NMEA or GPX side file) into one fix per second of the video at
-    // VideoPath. A source that is gone or unreadable leaves the track as
-    // ReadGpsfile leaves it for a missing log.
-    void ReadGpsSource(const QString &SourcePath, const QString &VideoPath);
+    // Reads a recording's chosen source with the reader of its kind: the
+    // recorder's log (or, without a source, the place where it would lie) as
+    // ReadGpsfile does, any other source (a video holding GPS, an NMEA, GPX
+    // or SRT side file) as one fix per second of its video. A source that is
+    // gone or unreadable leaves the track as ReadGpsfile leaves it for a
+    // missing log.
+    void ReadGpsSource(const GpsSource &Source);
     GpsRecord GetGpsDataAt(int Second) const;
     GpsRecord GetFirstAvailableGpsData() const;
 

@@ -2,8 +2,9 @@
 
 #include "gpslog/gpxfilereader.h"
 #include "gpslog/nmeafilereader.h"
-#include "gpslog/recorderlogreader.h"
-#include "gpslog/mp4/videogpsreader.h"
+#include "gpslog/recorderlogfilereader.h"
+#include "gpslog/srtfilereader.h"
+#include "gpslog/videogpsfilereader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,13 +15,14 @@ const GpsReader *GpsReader::ForFile(const QString &Path)
 {
     // Asked in this order. The recorder's log takes any text, so it comes
     // last: a format that can tell its files by name or content goes before.
-    // A video may hold any text in its first bytes and a GPX document may
-    // quote NMEA, so the stricter tests come first.
+    // A video may hold any text in its first bytes, and a GPX document or
+    // a telemetry subtitle may quote NMEA, so the stricter tests come first.
     static const std::unique_ptr<const GpsReader> Readers[] = {
-        std::make_unique<VideoGpsReader>(),
+        std::make_unique<VideoGpsFileReader>(),
         std::make_unique<GpxFileReader>(),
+        std::make_unique<SrtFileReader>(),
         std::make_unique<NmeaFileReader>(),
-        std::make_unique<RecorderLogReader>(),
+        std::make_unique<RecorderLogFileReader>(),
     };
 
     QFile file(Path);

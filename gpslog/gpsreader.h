@@ -8,8 +8,11 @@ class GpsTrack;
 class QFile;
 
 // Reads the GPS data of one file format (a side file beside a video, or a
-// video that holds GPS) into fixes. One reader per format; ForFile picks
-// the reader for a file.
+// video that holds GPS) into fixes: one <Format>FileReader per format, built
+// on the <Format>Reader that turns the format's bytes into fixes. ForFile
+// picks the reader for a file of unknown kind (a file handed to the export);
+// a recording's chosen source is read with the reader of its kind
+// (GpsSourceChooser).
 class GpsReader
 {
 public:

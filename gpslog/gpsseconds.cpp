@@ -100,11 +100,3 @@ GpsSeconds::Result GpsSeconds::Read(const GpsReader &Reader, const QString &Sour
         return {};
     return Place(source.Fixes(), Reader.FixTiming(), Span);
 }
-
-GpsSeconds::Result GpsSeconds::Read(const QString &SourcePath, const QString &VideoPath)
-{
-    const GpsReader *reader = GpsReader::ForFile(SourcePath);
-    if (!reader)
-        return {};
-    return Read(*reader, SourcePath, VideoSpan::Of(VideoPath));
-}

@@ -45,9 +45,6 @@ public:
     static qint64 OffsetOf(const GpsFix &Fix, qsizetype Index, GpsReader::Timing Timing, const VideoSpan &Span);
     // Reads the file at SourcePath with Reader and places its fixes.
     static Result Read(const GpsReader &Reader, const QString &SourcePath, const VideoSpan &Span);
-    // The same, with the reader that takes the file and the span of the
-    // video at VideoPath.
-    static Result Read(const QString &SourcePath, const QString &VideoPath);
 };
 
 #endif // GPSSECONDS_H

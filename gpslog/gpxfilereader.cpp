@@ -1,21 +1,20 @@
 #include "gpxfilereader.h"
 
+#include "gpslog/filesuffixes.h"
 #include "gpslog/gpstrack.h"
 #include "gpslog/gpxreader.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace {
 
-constexpr QLatin1String Suffix("gpx");
 constexpr QByteArrayView RootElement("<gpx");
 
 } // namespace
 
 bool GpxFileReader::Accepts(const QString &Path, QByteArrayView Head) const
 {
-    return QFileInfo(Path).suffix().compare(Suffix, Qt::CaseInsensitive) == 0 || Head.contains(RootElement);
+    return HasSuffixOf(Path, GpxSideSuffixes) || Head.contains(RootElement);
 }
 
 bool GpxFileReader::Read(const QString &Path, GpsTrack &Track) const

@@ -1,5 +1,7 @@
 #include "gpxreader.h"
 
+#include "gpslog/gpsposition.h"
+
 #include <QIODevice>
 #include <QXmlStreamReader>
 
@@ -14,10 +16,6 @@ constexpr double FullCircle = 360.0;
 constexpr double MetresPerSecondToKmh = 3.6;
 // Metres per millisecond to kilometres per hour.
 constexpr double MetresPerMsToKmh = 3600.0;
-// Mean radius of the Earth, for distances between consecutive points.
-constexpr double EarthRadiusMetres = 6371008.8;
-constexpr double Pi = 3.14159265358979323846;
-constexpr double DegreesToRadians = Pi / 180.0;
 
 const QLatin1String GpxElement("gpx");
 const QLatin1String TrackElement("trk");
@@ -76,13 +74,7 @@ QDateTime ParseTime(const QString &Text)
 
 double DistanceMetres(const GpsFix &A, const GpsFix &B)
 {
-    const double latA = A.Latitude * DegreesToRadians;
-    const double latB = B.Latitude * DegreesToRadians;
-    const double halfDLat = (latB - latA) / 2.0;
-    const double halfDLon = (B.Longitude - A.Longitude) * DegreesToRadians / 2.0;
-    const double h = std::sin(halfDLat) * std::sin(halfDLat)
-        + std::cos(latA) * std::cos(latB) * std::sin(halfDLon) * std::sin(halfDLon);
-    return 2.0 * EarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
+    return GpsPosition::DistanceMetres(A.Latitude, A.Longitude, B.Latitude, B.Longitude);
 }
 
 bool Timed(const GpsFix &Fix)

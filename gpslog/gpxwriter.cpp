@@ -11,9 +11,14 @@ namespace {
 
 const QString GpxNamespace = QStringLiteral("http://www.topografix.com/GPX/1/1");
 const QString SchemaInstanceNamespace = QStringLiteral("http://www.w3.org/2001/XMLSchema-instance");
+// Speed and course go where GPXSee, Garmin's tools and most others look for
+// them: Garmin's track point extension.
+const QString TrackPointExtensionNamespace = QStringLiteral("http://www.garmin.com/xmlschemas/TrackPointExtension/v2");
+const QString TrackPointExtensionPrefix = QStringLiteral("gpxtpx");
 const QString SchemaLocation =
-    QStringLiteral("http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd");
-const QString SpeedNamespace = QStringLiteral("urn:vialumo:gpx:1");
+    QStringLiteral("http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd "
+                   "http://www.garmin.com/xmlschemas/TrackPointExtension/v2 "
+                   "https://www8.garmin.com/xmlschemas/TrackPointExtensionv2.xsd");
 const QString Creator = QStringLiteral("Vialumo");
 const QString GpxVersion = QStringLiteral("1.1");
 const QLatin1Char DecimalPoint('.');
@@ -78,11 +83,19 @@ void WritePoint(QXmlStreamWriter &Xml, const GpsFix &Fix)
             Xml.writeTextElement(GpxNamespace, QStringLiteral("time"), utc.toString(format));
         }
     }
-    if (std::isfinite(Fix.SpeedKmh) && Fix.SpeedKmh >= 0.0) {
+    const bool speed = std::isfinite(Fix.SpeedKmh) && Fix.SpeedKmh >= 0.0;
+    const bool course = Fix.Course >= 0.0 && Fix.Course <= FullCircle;
+    if (speed || course) {
         Xml.writeStartElement(GpxNamespace, QStringLiteral("extensions"));
-        Xml.writeStartElement(QStringLiteral("speed"));
-        Xml.writeDefaultNamespace(SpeedNamespace);
-        Xml.writeCharacters(Plain(Fix.SpeedKmh * KmhToMetresPerSecond));
+        Xml.writeStartElement(TrackPointExtensionNamespace, QStringLiteral("TrackPointExtension"));
+        // In the schema's order: speed before course.
+        if (speed)
+            Xml.writeTextElement(TrackPointExtensionNamespace, QStringLiteral("speed"),
+                                 Plain(Fix.SpeedKmh * KmhToMetresPerSecond));
+        // The schema's course stops short of 360: north is 0.
+        if (course)
+            Xml.writeTextElement(TrackPointExtensionNamespace, QStringLiteral("course"),
+                                 Plain(Fix.Course == FullCircle ? 0.0 : Fix.Course));
         Xml.writeEndElement();
         Xml.writeEndElement();
     }
@@ -113,6 +126,7 @@ bool GpxWriter::Write(const GpsFixList &Fixes, QIODevice &Device, const QList<No
     xml.writeStartDocument();
     xml.writeDefaultNamespace(GpxNamespace);
     xml.writeNamespace(SchemaInstanceNamespace, QStringLiteral("xsi"));
+    xml.writeNamespace(TrackPointExtensionNamespace, TrackPointExtensionPrefix);
     xml.writeStartElement(GpxNamespace, QStringLiteral("gpx"));
     xml.writeAttribute(QStringLiteral("version"), GpxVersion);
     xml.writeAttribute(QStringLiteral("creator"), Creator);

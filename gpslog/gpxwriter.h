@@ -13,9 +13,10 @@ class QIODevice;
 // Writes fixes as a GPX 1.1 document: one track, one segment, one <trkpt>
 // per fix in the order given. Fixes that are not Valid (no usable position)
 // are left out. Coordinates have at least seven decimals; <ele> and <time>
-// (UTC) are there where known, and the speed in metres per second as
-// <extensions><speed> (in a namespace of its own, as GPX 1.1 requires of
-// extensions).
+// (UTC) are there where known, and the speed in metres per second and the
+// course in degrees (where known) in Garmin's TrackPointExtension v2
+// (<extensions><gpxtpx:TrackPointExtension><gpxtpx:speed>, <gpxtpx:course>),
+// which GPXSee, Garmin's tools and others read.
 class GpxWriter
 {
 public:

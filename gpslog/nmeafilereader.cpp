@@ -1,34 +1,14 @@
 #include "nmeafilereader.h"
 
+#include "gpslog/filesuffixes.h"
 #include "gpslog/gpstrack.h"
 #include "gpslog/nmeareader.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace {
 
-constexpr QLatin1String Suffixes[] = {QLatin1String("nmea"), QLatin1String("gps")};
 constexpr qint64 MillisecondsPerSecond = 1000;
-// "$" + talker (two letters) + sentence type.
-constexpr qsizetype TalkerAt = 1;
-constexpr qsizetype TypeAt = 3;
-constexpr qsizetype AddressLength = 6;
-
-bool HasSuffix(const QString &Path)
-{
-    const QString suffix = QFileInfo(Path).suffix();
-    for (const QLatin1String known : Suffixes) {
-        if (suffix.compare(known, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
-bool IsUpperLetter(char C)
-{
-    return C >= 'A' && C <= 'Z';
-}
 
 // Places the reports on the video's time line (see the class comment).
 void PlaceReports(GpsFixList &Fixes)
@@ -67,21 +47,9 @@ void PlaceReports(GpsFixList &Fixes)
 
 } // namespace
 
-bool NmeaFileReader::LooksLikeNmea(QByteArrayView Head)
-{
-    for (qsizetype at = Head.indexOf('$'); at >= 0 && at + AddressLength < Head.size();
-         at = Head.indexOf('$', at + 1)) {
-        const QByteArrayView type = Head.sliced(at + TypeAt, 3);
-        if (IsUpperLetter(Head[at + TalkerAt]) && IsUpperLetter(Head[at + TalkerAt + 1])
-            && (type == "RMC" || type == "GGA") && Head[at + AddressLength] == ',')
-            return true;
-    }
-    return false;
-}
-
 bool NmeaFileReader::Accepts(const QString &Path, QByteArrayView Head) const
 {
-    return HasSuffix(Path) || LooksLikeNmea(Head);
+    return HasSuffixOf(Path, NmeaSideSuffixes) || NmeaReader::LooksLikeNmea(Head);
 }
 
 bool NmeaFileReader::Read(const QString &Path, GpsTrack &Track) const

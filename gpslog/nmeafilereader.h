@@ -14,9 +14,6 @@ public:
     Timing FixTiming() const override { return Timing::VideoOffset; }
     bool Accepts(const QString &Path, QByteArrayView Head) const override;
     bool Read(const QString &Path, GpsTrack &Track) const override;
-
-    // Whether Head holds an RMC or GGA sentence ("$GPRMC," and the like).
-    static bool LooksLikeNmea(QByteArrayView Head);
 };
 
 #endif // NMEAFILEREADER_H

@@ -2,12 +2,15 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QHash>
 #include <QIODevice>
 #include <QTime>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -36,6 +39,9 @@ constexpr unsigned char LastPrintable = 0x7e;
 constexpr qsizetype AddressLength = 5;
 constexpr qsizetype TalkerLength = 2;
 constexpr qsizetype ChecksumLength = 3; // "*hh"
+constexpr qsizetype BomLength = 2;
+constexpr char16_t LastAscii = 0x7f;
+constexpr char NotAscii = char(0xff);
 
 constexpr char North = 'N';
 constexpr char South = 'S';
@@ -93,6 +99,7 @@ constexpr int TwoThousand = 2000;
 // A time of day more than half a day before the previous one has passed
 // midnight; a smaller step back is a repeated or late report.
 constexpr int HalfDayMs = 12 * 3600 * MsPerSecond;
+constexpr qint64 DayMs = 24 * 3600 * MsPerSecond;
 
 enum class SentenceType { Rmc, Gga };
 
@@ -110,14 +117,19 @@ struct Sentence
     double Altitude = qQNaN();
 };
 
-// The sentences of one receiver epoch, merged.
+// The sentences of one instant, merged: one receiver epoch, whatever its
+// talkers and sentence types.
 struct Epoch
 {
     bool HasRmc = false;
     bool HasGga = false;
     int TimeMs = -1;
+    // The first valid date of its RMC sentences.
     QDate Date;
     bool Fix = true;
+    // Whether the position is an RMC's: it comes with the speed and course,
+    // so it wins over a GGA's.
+    bool RmcPosition = false;
     double Latitude = qQNaN();
     double Longitude = qQNaN();
     double SpeedKmh = qQNaN();
@@ -343,11 +355,174 @@ bool InRange(double Latitude, double Longitude)
         && !(Latitude == 0.0 && Longitude == 0.0);
 }
 
-// Splits bytes into lines, sentences and epochs, and the epochs into fixes.
+bool IsNumber(double Value)
+{
+    return !std::isnan(Value);
+}
+
+// What the sentence says, as an instant of its own.
+Epoch EpochOf(const Sentence &S, qint64 Stamp)
+{
+    Epoch epoch;
+    const bool rmc = S.Type == SentenceType::Rmc;
+    epoch.HasRmc = rmc;
+    epoch.HasGga = !rmc;
+    epoch.TimeMs = S.TimeMs;
+    epoch.Fix = S.Fix;
+    epoch.Stamp = Stamp;
+    if (IsNumber(S.Latitude) && IsNumber(S.Longitude)) {
+        epoch.Latitude = S.Latitude;
+        epoch.Longitude = S.Longitude;
+        epoch.RmcPosition = rmc;
+    }
+    if (rmc) {
+        epoch.Date = S.Date;
+        epoch.SpeedKmh = S.SpeedKmh;
+        epoch.Course = S.Course;
+    } else {
+        epoch.Altitude = S.Altitude;
+    }
+    return epoch;
+}
+
+// Two reports of one instant (other talkers, other sentence types) as one.
+// The first value given counts, an RMC's position before a GGA's; the
+// instant has a fix only when every report says so.
+void Merge(Epoch &Into, const Epoch &From)
+{
+    const bool hasPosition = IsNumber(Into.Latitude) && IsNumber(Into.Longitude);
+    const bool fromPosition = IsNumber(From.Latitude) && IsNumber(From.Longitude);
+    if (fromPosition && (!hasPosition || (From.RmcPosition && !Into.RmcPosition))) {
+        Into.Latitude = From.Latitude;
+        Into.Longitude = From.Longitude;
+        Into.RmcPosition = From.RmcPosition;
+    }
+    if (!Into.Date.isValid())
+        Into.Date = From.Date;
+    if (!IsNumber(Into.SpeedKmh))
+        Into.SpeedKmh = From.SpeedKmh;
+    if (!IsNumber(Into.Course))
+        Into.Course = From.Course;
+    if (!IsNumber(Into.Altitude))
+        Into.Altitude = From.Altitude;
+    if (Into.Stamp < 0)
+        Into.Stamp = From.Stamp;
+    Into.Fix = Into.Fix && From.Fix;
+    Into.HasRmc = Into.HasRmc || From.HasRmc;
+    Into.HasGga = Into.HasGga || From.HasGga;
+}
+
+// A UTF-16 code unit as the one byte NMEA's ASCII has for it; anything
+// beyond ASCII becomes a byte no sentence may hold, so that its sentence
+// fails as an 8-bit character would.
+char Narrowed(char16_t Unit)
+{
+    return Unit <= LastAscii ? char(Unit) : NotAscii;
+}
+
+// Turns text that starts with a UTF-16 byte-order mark into the bytes of
+// its ASCII, a piece at a time; other text passes unchanged, uncopied.
+class TextDecoder
+{
+public:
+    // The bytes of Data to read as NMEA: Data itself, or bytes held here
+    // until the next call.
+    QByteArrayView Decode(QByteArrayView Data)
+    {
+        if (Kind == Encoding::Undecided) {
+            // The mark can only be told once two bytes have come; they come
+            // apart only from a device handing out single bytes.
+            if (Held.isEmpty() && Data.size() >= BomLength)
+                return Decided(Data);
+            Held.append(Data);
+            if (Held.size() < BomLength)
+                return {};
+            const QByteArray held = std::move(Held);
+            Held = QByteArray();
+            Decoded = Decided(held).toByteArray();
+            return Decoded;
+        }
+        return Kind == Encoding::Bytes ? Data : Narrow(Data);
+    }
+
+    // What is held back at the end: a lone first byte.
+    QByteArrayView Finish()
+    {
+        if (Kind != Encoding::Undecided)
+            return {};
+        Decoded = std::move(Held);
+        Held = QByteArray();
+        return Decoded;
+    }
+
+private:
+    enum class Encoding { Undecided, Bytes, Utf16Le, Utf16Be };
+
+    QByteArrayView Decided(QByteArrayView Data)
+    {
+        const auto first = static_cast<unsigned char>(Data[0]);
+        const auto second = static_cast<unsigned char>(Data[1]);
+        Kind = Encoding::Bytes;
+        if (first == 0xff && second == 0xfe)
+            Kind = Encoding::Utf16Le;
+        else if (first == 0xfe && second == 0xff)
+            Kind = Encoding::Utf16Be;
+        return Kind == Encoding::Bytes ? Data : Narrow(Data.sliced(BomLength));
+    }
+
+    char16_t Unit(unsigned char First, unsigned char Second) const
+    {
+        return Kind == Encoding::Utf16Le ? char16_t(First | (Second << 8)) : char16_t((First << 8) | Second);
+    }
+
+    QByteArrayView Narrow(QByteArrayView Data)
+    {
+        Decoded.clear();
+        Decoded.reserve((Data.size() + 1) / 2);
+        qsizetype at = 0;
+        if (OddByte >= 0 && !Data.isEmpty()) {
+            Decoded.append(Narrowed(Unit(static_cast<unsigned char>(OddByte), static_cast<unsigned char>(Data[0]))));
+            OddByte = -1;
+            at = 1;
+        }
+        for (; at + 1 < Data.size(); at += 2)
+            Decoded.append(
+                Narrowed(Unit(static_cast<unsigned char>(Data[at]), static_cast<unsigned char>(Data[at + 1]))));
+        if (at < Data.size())
+            OddByte = static_cast<unsigned char>(Data[at]);
+        return Decoded;
+    }
+
+    Encoding Kind = Encoding::Undecided;
+    QByteArray Held;
+    QByteArray Decoded;
+    int OddByte = -1;
+};
+
+// Splits bytes into lines and sentences, gathers the sentences of each
+// instant into an epoch, and the epochs, in time order, into fixes.
 class LogBuilder
 {
 public:
-    void Feed(QByteArrayView Data)
+    void Feed(QByteArrayView Data) { FeedDecoded(Decoder.Decode(Data)); }
+
+    NmeaLog Finish()
+    {
+        FeedDecoded(Decoder.Finish());
+        if (!Pending.isEmpty() && !Skipping)
+            AddLine(Pending);
+        Pending.clear();
+        if (Open)
+            Epochs.append(Current);
+        Open = false;
+        BuildFixes();
+        return std::move(Log);
+    }
+
+    void SetReadError() { Log.ReadError = true; }
+
+private:
+    void FeedDecoded(QByteArrayView Data)
     {
         qsizetype start = 0;
         for (qsizetype k = 0; k < Data.size(); ++k) {
@@ -378,21 +553,6 @@ public:
         }
     }
 
-    NmeaLog Finish()
-    {
-        if (!Pending.isEmpty() && !Skipping)
-            AddLine(Pending);
-        Pending.clear();
-        if (Open)
-            CloseEpoch();
-        Open = false;
-        DateLeadingFixes();
-        return std::move(Log);
-    }
-
-    void SetReadError() { Log.ReadError = true; }
-
-private:
     void AddLine(QByteArrayView Line)
     {
         qsizetype at = 0;
@@ -435,11 +595,11 @@ private:
         qsizetype from = 0;
         while (fields.size() < MaxFields) {
             const qsizetype comma = body->indexOf(FieldSeparator, from);
-            if (comma < 0) {
-                fields.append(body->sliced(from));
+            const QByteArrayView field = comma < 0 ? body->sliced(from) : body->sliced(from, comma - from);
+            // Writers pad a field with blanks now and then ("  123519 ").
+            fields.append(Trimmed(field));
+            if (comma < 0)
                 break;
-            }
-            fields.append(body->sliced(from, comma - from));
             from = comma + 1;
         }
         // A talker's sentence: two capital letters, then the type.
@@ -465,102 +625,165 @@ private:
         Take(sentence, Stamp);
     }
 
-    // An RMC and a GGA of the same time of day (both without one included)
-    // are one epoch; a second sentence of a type already in the epoch, or a
-    // different time, starts the next.
+    static QByteArrayView Trimmed(QByteArrayView Field)
+    {
+        while (!Field.isEmpty() && IsBlank(Field.front()))
+            Field = Field.sliced(1);
+        while (!Field.isEmpty() && IsBlank(Field.back()))
+            Field.chop(1);
+        return Field;
+    }
+
+    // Reports of one time of day in a row are one epoch, whatever their
+    // talker or type; those of one instant further apart are merged once
+    // their dates are known. Reports without a time pair an RMC with a GGA
+    // next to it, as a receiver without a fix writes them.
     void Take(const Sentence &S, qint64 Stamp)
     {
+        const Epoch epoch = EpochOf(S, Stamp);
         const bool rmc = S.Type == SentenceType::Rmc;
-        if (!Open || (rmc ? Current.HasRmc : Current.HasGga) || S.TimeMs != Current.TimeMs) {
-            if (Open)
-                CloseEpoch();
-            Current = Epoch();
-            Open = true;
-        }
-        Current.TimeMs = S.TimeMs;
-        Current.Fix = Current.Fix && S.Fix;
-        if (Current.Stamp < 0)
-            Current.Stamp = Stamp;
-        const bool hasPosition = !std::isnan(S.Latitude) && !std::isnan(S.Longitude);
-        if (rmc) {
-            Current.HasRmc = true;
-            Current.Date = S.Date;
-            Current.SpeedKmh = S.SpeedKmh;
-            Current.Course = S.Course;
-            // The RMC's position wins: it comes with the speed and course.
-            if (hasPosition) {
-                Current.Latitude = S.Latitude;
-                Current.Longitude = S.Longitude;
-            }
-        } else {
-            Current.HasGga = true;
-            Current.Altitude = S.Altitude;
-            if (hasPosition && (std::isnan(Current.Latitude) || std::isnan(Current.Longitude))) {
-                Current.Latitude = S.Latitude;
-                Current.Longitude = S.Longitude;
-            }
-        }
-    }
-
-    void CloseEpoch()
-    {
-        GpsFix fix;
-        if (InRange(Current.Latitude, Current.Longitude)) {
-            fix.Latitude = Current.Latitude;
-            fix.Longitude = Current.Longitude;
-            fix.Valid = Current.Fix;
-        }
-        fix.SpeedKmh = std::isnan(Current.SpeedKmh) ? 0.0 : Current.SpeedKmh;
-        fix.Course = Current.Course;
-        fix.Altitude = Current.Altitude;
-        if (Current.Stamp >= 0 && Current.Stamp >= Log.StampOriginMs)
-            fix.OffsetMs = Current.Stamp - Log.StampOriginMs;
-
-        // A GGA has no date: it takes the one of the epoch before, a day on
-        // when the time of day went round midnight.
-        QDate date = Current.Date;
-        if (Current.TimeMs >= 0 && !date.isValid() && LastDate.isValid())
-            date = Current.TimeMs < LastTimeMs - HalfDayMs ? LastDate.addDays(1) : LastDate;
-        if (Current.TimeMs >= 0 && date.isValid()) {
-            fix.Utc = QDateTime(date, QTime::fromMSecsSinceStartOfDay(Current.TimeMs), Qt::UTC);
-            if (FirstDated < 0)
-                FirstDated = Log.Fixes.size();
-            LastDate = date;
-            LastTimeMs = Current.TimeMs;
-        }
-        if (FirstDated < 0)
-            LeadingTimes.append(Current.TimeMs);
-        Log.Fixes.append(fix);
-    }
-
-    // Epochs before the first date seen take it too (a day earlier across
-    // midnight), counting back from the first dated one.
-    void DateLeadingFixes()
-    {
-        if (FirstDated <= 0)
+        const bool otherDate = S.Date.isValid() && Current.Date.isValid() && S.Date != Current.Date;
+        const bool same = Open && S.TimeMs == Current.TimeMs && !otherDate
+            && (S.TimeMs >= 0 || !(rmc ? Current.HasRmc : Current.HasGga));
+        if (same) {
+            Merge(Current, epoch);
             return;
-        QDate date = Log.Fixes[FirstDated].Utc.date();
-        int later = Log.Fixes[FirstDated].Utc.time().msecsSinceStartOfDay();
-        for (qsizetype k = FirstDated - 1; k >= 0; --k) {
-            const int time = LeadingTimes[k];
+        }
+        if (Open)
+            Epochs.append(Current);
+        Current = epoch;
+        Open = true;
+    }
+
+    // The date of each epoch: its RMC's, else the one of the epoch before
+    // (a day on when the time of day went round midnight); epochs before
+    // the first date take it too, a day earlier across midnight, counting
+    // back from the first dated one. Invalid for all in a log without date.
+    QList<QDate> Dates() const
+    {
+        QList<QDate> dates(Epochs.size());
+        QDate lastDate;
+        int lastTimeMs = -1;
+        qsizetype firstDated = -1;
+        for (qsizetype k = 0; k < Epochs.size(); ++k) {
+            const Epoch &epoch = Epochs[k];
+            if (epoch.TimeMs < 0)
+                continue;
+            QDate date = epoch.Date;
+            if (!date.isValid() && lastDate.isValid())
+                date = epoch.TimeMs < lastTimeMs - HalfDayMs ? lastDate.addDays(1) : lastDate;
+            if (!date.isValid())
+                continue;
+            dates[k] = date;
+            if (firstDated < 0)
+                firstDated = k;
+            lastDate = date;
+            lastTimeMs = epoch.TimeMs;
+        }
+        if (firstDated <= 0)
+            return dates;
+        QDate date = dates[firstDated];
+        int later = Epochs[firstDated].TimeMs;
+        for (qsizetype k = firstDated - 1; k >= 0; --k) {
+            const int time = Epochs[k].TimeMs;
             if (time < 0)
                 continue;
             if (time > later + HalfDayMs)
                 date = date.addDays(-1);
-            Log.Fixes[k].Utc = QDateTime(date, QTime::fromMSecsSinceStartOfDay(time), Qt::UTC);
+            dates[k] = date;
             later = time;
         }
+        return dates;
+    }
+
+    // Where each epoch with a time lies on one time line: its UTC in
+    // milliseconds, or in a log without dates its time of day counted in
+    // days from the first (a step back of more than half a day is the next
+    // day, a step forward of more than half a day a late report of the day
+    // before). Epochs without a time stay just after the one before them.
+    QList<qint64> Instants(const QList<QDate> &Dates) const
+    {
+        QList<qint64> instants(Epochs.size());
+        qint64 previous = std::numeric_limits<qint64>::min();
+        qint64 day = 0;
+        int lastTimeMs = -1;
+        for (qsizetype k = 0; k < Epochs.size(); ++k) {
+            const int time = Epochs[k].TimeMs;
+            if (time < 0) {
+                instants[k] = previous;
+                continue;
+            }
+            if (Dates[k].isValid()) {
+                instants[k] = QDateTime(Dates[k], QTime::fromMSecsSinceStartOfDay(time), Qt::UTC).toMSecsSinceEpoch();
+            } else {
+                qint64 thisDay = day;
+                if (lastTimeMs >= 0 && time < lastTimeMs - HalfDayMs)
+                    thisDay = ++day;
+                else if (lastTimeMs >= 0 && time > lastTimeMs + HalfDayMs)
+                    --thisDay;
+                if (thisDay == day)
+                    lastTimeMs = time;
+                instants[k] = thisDay * DayMs + time;
+            }
+            previous = instants[k];
+        }
+        return instants;
+    }
+
+    void BuildFixes()
+    {
+        const QList<QDate> dates = Dates();
+        const QList<qint64> instants = Instants(dates);
+        // Reports of one instant anywhere in the log make one fix, at the
+        // place of its first report.
+        QList<qsizetype> order;
+        order.reserve(Epochs.size());
+        QHash<qint64, qsizetype> firstOfInstant;
+        for (qsizetype k = 0; k < Epochs.size(); ++k) {
+            if (Epochs[k].TimeMs >= 0) {
+                const auto first = firstOfInstant.constFind(instants[k]);
+                if (first != firstOfInstant.cend()) {
+                    Merge(Epochs[*first], Epochs[k]);
+                    continue;
+                }
+                firstOfInstant.insert(instants[k], k);
+            }
+            order.append(k);
+        }
+        // Receivers write their reports in time order, nearly always: a
+        // stable sort keeps the order of the log where it already is.
+        std::stable_sort(order.begin(), order.end(),
+                         [&instants](qsizetype A, qsizetype B) { return instants[A] < instants[B]; });
+        Log.Fixes.reserve(order.size());
+        for (const qsizetype k : std::as_const(order))
+            Log.Fixes.append(FixOf(Epochs[k], dates[k]));
+    }
+
+    GpsFix FixOf(const Epoch &E, const QDate &Date) const
+    {
+        GpsFix fix;
+        if (InRange(E.Latitude, E.Longitude)) {
+            fix.Latitude = E.Latitude;
+            fix.Longitude = E.Longitude;
+            fix.Valid = E.Fix;
+        }
+        fix.SpeedKmh = IsNumber(E.SpeedKmh) ? E.SpeedKmh : 0.0;
+        fix.Course = E.Course;
+        fix.Altitude = E.Altitude;
+        if (E.Stamp >= 0 && E.Stamp >= Log.StampOriginMs)
+            fix.OffsetMs = E.Stamp - Log.StampOriginMs;
+        if (E.TimeMs >= 0 && Date.isValid())
+            fix.Utc = QDateTime(Date, QTime::fromMSecsSinceStartOfDay(E.TimeMs), Qt::UTC);
+        return fix;
     }
 
     NmeaLog Log;
+    TextDecoder Decoder;
     QByteArray Pending;
     bool Skipping = false;
+    QList<Epoch> Epochs;
     Epoch Current;
     bool Open = false;
-    QDate LastDate;
-    int LastTimeMs = -1;
-    qsizetype FirstDated = -1;
-    QList<int> LeadingTimes;
 };
 
 } // namespace
@@ -591,4 +814,18 @@ NmeaLog NmeaReader::Read(QIODevice &Device)
         builder.Feed(QByteArrayView(chunk.constData(), got));
     }
     return builder.Finish();
+}
+
+bool NmeaReader::LooksLikeNmea(QByteArrayView Head)
+{
+    TextDecoder decoder;
+    const QByteArray text = decoder.Decode(Head).toByteArray() + decoder.Finish().toByteArray();
+    for (qsizetype at = text.indexOf('$'); at >= 0 && at + AddressLength + 1 < text.size();
+         at = text.indexOf('$', at + 1)) {
+        const QByteArrayView type = QByteArrayView(text).sliced(at + 1 + TalkerLength, 3);
+        if (IsUpper(text[at + 1]) && IsUpper(text[at + 2]) && (type == "RMC" || type == "GGA")
+            && text[at + 1 + AddressLength] == FieldSeparator)
+            return true;
+    }
+    return false;
 }

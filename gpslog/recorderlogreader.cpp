@@ -3,7 +3,7 @@
 #include "gpslog/gpsnumbers.h"
 #include "gpslog/gpstrack.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <QTextStream>
 #include <QtNumeric>
 
@@ -163,21 +163,11 @@ void RecorderLogReader::AppendLine(QStringView Line, GpsTrack &Track)
     }
 }
 
-// Any file can be a log: the recorder writes no mark of its own.
-bool RecorderLogReader::Accepts(const QString &, QByteArrayView) const
-{
-    return true;
-}
-
 // Lines end as QTextStream::readLine has them end ("\n" or "\r\n").
-bool RecorderLogReader::Read(const QString &Path, GpsTrack &Track) const
+void RecorderLogReader::Read(QIODevice &Device, GpsTrack &Track)
 {
-    QFile file(Path);
-    if (!OpenRegularFile(file))
-        return false;
-    QTextStream in(&file);
+    QTextStream in(&Device);
     QString line;
     while (in.readLineInto(&line))
         AppendLine(line, Track);
-    return true;
 }

@@ -1,15 +1,16 @@
 #ifndef RECORDERLOGREADER_H
 #define RECORDERLOGREADER_H
 
-#include "gpslog/gpsreader.h"
-
 #include <QStringView>
 
-// The car recorder's own log: a text file of one line per second of video,
+class GpsTrack;
+class QIODevice;
+
+// The car recorder's own log: text of one line per second of video,
 // A,<date>,<time>,DDMM.MMMM,N|S,DDDMM.MMMM,E|W,<knots>;
 // where "A" marks a line with a fix. Every line is a fix, empty and broken
 // ones included, so that fix N stays second N.
-class RecorderLogReader : public GpsReader
+class RecorderLogReader
 {
 public:
     // The fields of one line. Field k (1 to 6) lies between the k-th and the
@@ -39,10 +40,8 @@ public:
     // Appends one line as a fix, with the line's texts where the fix cannot
     // give them back.
     static void AppendLine(QStringView Line, GpsTrack &Track);
-
-    Timing FixTiming() const override { return Timing::OneFixPerSecond; }
-    bool Accepts(const QString &Path, QByteArrayView Head) const override;
-    bool Read(const QString &Path, GpsTrack &Track) const override;
+    // Appends every line from the device's current position to its end.
+    static void Read(QIODevice &Device, GpsTrack &Track);
 };
 
 #endif // RECORDERLOGREADER_H

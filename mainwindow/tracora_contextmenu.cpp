@@ -96,12 +96,9 @@ void Tracora::ExportGpx(int Index)
         ShowNote(QStringLiteral("Cannot write ") + QDir::toNativeSeparators(target));
         return;
     }
-    // The log found on import is the recording's GPS; a video without one
-    // may carry its GPS itself.
-    const QString log = VideoFiles->GetGpsfilePath(Index);
-    const QString source = !log.isEmpty() && QFileInfo(log).isFile() ? log : video;
+    // The source chosen on import is the recording's GPS.
     QString error;
-    if (!GpxExport::Write(source, out, &error)) {
+    if (!GpxExport::Write(VideoFiles->GetGpsSource(Index), out, &error)) {
         out.cancelWriting();
         ShowNote(QStringLiteral("No GPX written: ") + error);
         return;

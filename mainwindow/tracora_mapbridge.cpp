@@ -67,12 +67,7 @@ void Tracora::ApplyMapStep(const UMapStep &Step)
         NotConnectedTimer->stop();
     if (Step.ReadTrack) {
         GpsLog->ClearGpsData();
-        const GpsSourceKind source = VideoFiles->GetGpsSourceKind(Step.TrackIndex);
-        if (source == GpsSourceKind::RecorderLog || source == GpsSourceKind::None)
-            GpsLog->ReadGpsfile(VideoFiles->GetGpsfilePath(Step.TrackIndex));
-        else
-            GpsLog->ReadGpsSource(VideoFiles->GetGpsfilePath(Step.TrackIndex),
-                                  VideoFiles->GetVideoPath(Step.TrackIndex));
+        GpsLog->ReadGpsSource(VideoFiles->GetGpsSource(Step.TrackIndex));
         ShowRoute();
     }
     if (Step.Play) {

@@ -26,7 +26,7 @@ void Tracora::UpdateUIData()
     reading.EngineState = PlaybackGroup->GetState();
     reading.Time = VlcWrapper->GetTime();
     reading.Length = VlcWrapper->GetLength();
-    reading.Track = GpsLog;
+    reading.GpsLog = GpsLog;
     reading.PlayStatus = Status->PlayStatus;
     reading.PlayButtonState = PlayButtonState;
     reading.GpsShiftSeconds = GpsShiftOf(VlcWrapper->GetIndex());

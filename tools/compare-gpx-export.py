@@ -8,13 +8,15 @@ For NMEA logs and GPX tracks the reference is GPSBabel (-i nmea / -i gpx); for
 MP4/MOV files with GPS inside it is ExifTool (-ee). Printed per file: the
 number of fixes each side has, how many of ours lie on a fix of the reference
 (within 1e-6 degrees and, where both have one, the same time), and the largest
-difference in degrees. Damaged copies (cut at a quarter, a half and near the
-end, and with bytes overwritten) must end with status 0 or 2 within the time
-limit, never with a crash; a cut copy must give no position that the whole
-file does not have.
+difference in degrees; a file agrees when both sides have as many fixes and
+every one of ours lies on one of the reference. Damaged copies (cut at a
+quarter, a half and near the end, and with bytes overwritten) must end with
+status 0 or 2 within the time limit, never with a crash; a cut copy must give
+no position that the whole file does not have (--no-damaged leaves them out).
 
-Needs gpsbabel and exiftool (Debian: gpsbabel, libimage-exiftool-perl); they
-are installed when missing. Exits 1 when a check fails.
+Needs gpsbabel for NMEA and GPX, exiftool for videos (Debian: gpsbabel,
+libimage-exiftool-perl); the ones the files given need are installed when
+missing. Exits 1 when a check fails.
 """
 import argparse
 import os
@@ -32,9 +34,14 @@ GPX = {".gpx"}
 VIDEO = {".mp4", ".mov"}
 
 
-def ensure_tools():
-    missing = [pkg for tool, pkg in (("gpsbabel", "gpsbabel"), ("exiftool", "libimage-exiftool-perl"))
-               if not shutil.which(tool)]
+def ensure_tools(files):
+    suffixes = {os.path.splitext(f)[1].lower() for f in files}
+    needed = []
+    if suffixes & (NMEA | GPX):
+        needed.append(("gpsbabel", "gpsbabel"))
+    if suffixes & VIDEO:
+        needed.append(("exiftool", "libimage-exiftool-perl"))
+    missing = [pkg for tool, pkg in needed if not shutil.which(tool)]
     if missing:
         sudo = [] if os.geteuid() == 0 else ["sudo"]
         subprocess.run(sudo + ["apt-get", "install", "-y", "--no-install-recommends"] + missing, check=True)
@@ -121,7 +128,7 @@ def compare(program, path):
         if gap is not None and gap <= TOLERANCE:
             matched += 1
             worst = max(worst, gap)
-    ok = matched == len(mine)
+    ok = matched == len(mine) == len(theirs)
     print("%s %s: ours %d fixes (status %s), %s %d; %d of ours on a %s fix, largest difference %.1e deg"
           % ("ok  " if ok else "DIFF", path, len(mine), status, tool, len(theirs), matched, tool, worst))
     return ok
@@ -165,9 +172,9 @@ def damaged(program, path, work):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--program", required=True)
+    parser.add_argument("--no-damaged", action="store_true", help="compare the whole files only")
     parser.add_argument("paths", nargs="+")
     args = parser.parse_args()
-    ensure_tools()
     files = []
     for path in args.paths:
         if os.path.isdir(path):
@@ -176,11 +183,13 @@ def main():
                           if os.path.splitext(n)[1].lower() in NMEA | GPX | VIDEO]
         else:
             files.append(path)
+    ensure_tools(files)
     ok = True
     with tempfile.TemporaryDirectory() as work:
         for path in files:
             ok = compare(args.program, path) and ok
-            ok = damaged(args.program, path, work) and ok
+            if not args.no_damaged:
+                ok = damaged(args.program, path, work) and ok
     print("all agree" if ok else "differences found")
     return 0 if ok else 1
 

@@ -10,7 +10,7 @@ PACKAGES=(
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libavformat-dev libavcodec-dev libavutil-dev
   libjs-leaflet
-  xvfb xauth xdotool imagemagick ffmpeg openbox
+  xvfb xauth xdotool imagemagick ffmpeg openbox gpsbabel
   clang libclang-rt-14-dev libbenchmark-dev
   fonts-dejavu-core desktop-file-utils x11-utils
   help2man man-db dpkg-dev file appstream

@@ -128,7 +128,7 @@ int main(int argc, char **argv)
     UDisplayReading reading;
     reading.EngineState = UVlcWrapper::StatePlaying;
     reading.Length = 60000;
-    reading.Track = &track;
+    reading.GpsLog = &track;
     reading.PlayStatus = UMapBridge::OnlineMap;
     reading.PlayButtonState = 0;
     int steps = 0;

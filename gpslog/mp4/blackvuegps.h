@@ -18,7 +18,7 @@ public:
     // without the zero bytes that pad it; a payload longer than MaxTextBytes
     // is cut after its last whole line within that length. Empty when the
     // file holds none. The NMEA reader turns it into fixes (see
-    // EmbeddedGps::NmeaReader).
+    // EmbeddedGps::NmeaToFixes).
     static QByteArray NmeaText(const Mp4Boxes &Boxes);
 };
 

@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaReader &Nmea)
+EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaToFixes &Nmea)
 {
     const Mp4Boxes boxes(Device);
     if (!boxes.IsReadable())
@@ -36,7 +36,7 @@ EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaReader &Nmea)
     return {};
 }
 
-EmbeddedGps::Result EmbeddedGps::Read(const QString &Path, const NmeaReader &Nmea)
+EmbeddedGps::Result EmbeddedGps::Read(const QString &Path, const NmeaToFixes &Nmea)
 {
     QFile file(Path);
     if (!file.open(QIODevice::ReadOnly))

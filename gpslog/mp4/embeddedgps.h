@@ -30,7 +30,7 @@ public:
 
     // Turns NMEA text (lines that may start with "[<unix milliseconds>]")
     // into fixes, for the BlackVue layout; the NMEA reader provides it.
-    using NmeaReader = std::function<GpsFixList(const QByteArray &Text)>;
+    using NmeaToFixes = std::function<GpsFixList(const QByteArray &Text)>;
 
     struct Result
     {
@@ -43,8 +43,8 @@ public:
     // Layouts are tried in a fixed order: 70mai, Novatek, BlackVue (only
     // with an NMEA reader), GoPro. A file that cannot be opened or read
     // gives Layout::None.
-    static Result Read(QIODevice &Device, const NmeaReader &Nmea = {});
-    static Result Read(const QString &Path, const NmeaReader &Nmea = {});
+    static Result Read(QIODevice &Device, const NmeaToFixes &Nmea = {});
+    static Result Read(const QString &Path, const NmeaToFixes &Nmea = {});
 
     static qsizetype ValidFixCount(const GpsFixList &Fixes);
     // The layout's common name, for texts such as a tooltip.

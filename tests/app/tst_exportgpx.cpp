@@ -63,6 +63,10 @@ private slots:
         QTest::newRow("NMEA log") << DataPath(QStringLiteral("nmea/haicom-305N.log")) << 68 << true;
         QTest::newRow("GPX track") << DataPath(QStringLiteral("gpx/around-visnjan-with-car.gpx")) << 104 << true;
         QTest::newRow("GoPro video") << DataPath(QStringLiteral("gopro/max-heromode.mp4")) << -1 << true;
+        QTest::newRow("NMEA at quarter seconds") << DataPath(QStringLiteral("nmea/gpsbabel-track-nmea+ms.txt")) << 32
+                                                 << true;
+        QTest::newRow("SRT telemetry with dates") << DataPath(QStringLiteral("srt/mavic_pro.SRT")) << 468 << true;
+        QTest::newRow("SRT telemetry without dates") << DataPath(QStringLiteral("srt/p4_rtk.SRT")) << 55 << false;
     }
     void documentOfEachKind()
     {
@@ -76,6 +80,7 @@ private slots:
         QXmlStreamReader xml(run.Out);
         int trkpts = 0;
         int times = 0;
+        int speeds = 0;
         QString version;
         static const QRegularExpression sevenDecimals(QStringLiteral("^-?\\d+\\.\\d{7,}$"));
         while (!xml.atEnd()) {
@@ -90,6 +95,12 @@ private slots:
             }
             if (xml.name() == u"time")
                 ++times;
+            // Every point's speed where other programs look for it.
+            if (xml.name() == u"speed") {
+                QCOMPARE(xml.namespaceUri().toString(),
+                         QStringLiteral("http://www.garmin.com/xmlschemas/TrackPointExtension/v2"));
+                ++speeds;
+            }
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QCOMPARE(version, QStringLiteral("1.1"));
@@ -98,6 +109,7 @@ private slots:
         else
             QVERIFY(trkpts > 10);
         QCOMPARE(times >= trkpts, timed);
+        QCOMPARE(speeds, trkpts);
     }
 
     void videoTakesItsSourceAsOnImport()
@@ -115,6 +127,20 @@ private slots:
         const Run run = Vialumo({QStringLiteral("--export-gpx=") + video});
         QCOMPARE(run.ExitCode, 0);
         QCOMPARE(run.Out.count("<trkpt "), 12);
+
+        // A drone's video beside its telemetry subtitles.
+        const QString drone = Dir.filePath(QStringLiteral("DJI_0001.MP4"));
+        QVERIFY(QFile::copy(QStringLiteral(VIALUMO_SOURCE_DIR "/tests/data/srt/matrice_300.srt"),
+                            Dir.filePath(QStringLiteral("DJI_0001.srt"))));
+        QFile droneVideo(drone);
+        QVERIFY(droneVideo.open(QIODevice::WriteOnly));
+        droneVideo.write(Mp4GpsWriter::FileType() + Mp4GpsWriter::Movie());
+        droneVideo.close();
+        const Run flight = Vialumo({QStringLiteral("--export-gpx"), drone});
+        QCOMPARE(flight.ExitCode, 0);
+        // Latitude first in this dialect: every point near 36.6 N, 6.1 W.
+        QCOMPARE(flight.Out.count("<trkpt lat=\"36.61"), 381);
+        QCOMPARE(flight.Out.count(" lon=\"-6.1"), 381);
     }
 
     void failures_data()

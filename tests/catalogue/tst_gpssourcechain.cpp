@@ -1,6 +1,6 @@
 // Where the catalogue finds a recording's GPS when the recorder's log is not
 // at its place: inside the video, then side files with the video's base
-// name; the rating of each source's seconds, the tooltip text, and a source
+// name (NMEA, GPX, SRT); the rating of each source's seconds, the tooltip text, and a source
 // that changes or vanishes before play.
 
 #include "catalogue/uvideoandgpsfiles.h"
@@ -44,6 +44,22 @@ QByteArray Gpx(const GpsFixList &Fixes)
     }
     return "<?xml version=\"1.0\"?><gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>"
         + points + "</trkseg></trk></gpx>";
+}
+
+// A drone's telemetry subtitles of the drive, one cue a second, latitude
+// first as the Matrice-style files write it.
+QByteArray Srt(const GpsFixList &Fixes)
+{
+    QByteArray text;
+    for (qsizetype k = 0; k < Fixes.size(); ++k) {
+        const auto stamp = [](qsizetype Second) {
+            return QTime::fromMSecsSinceStartOfDay(int(Second * 1000)).toString(u"hh:mm:ss,zzz").toLatin1();
+        };
+        text += QByteArray::number(k + 1) + "\r\n" + stamp(k) + " --> " + stamp(k + 1) + "\r\nGPS("
+            + QByteArray::number(Fixes[k].Latitude, 'f', 4) + ',' + QByteArray::number(Fixes[k].Longitude, 'f', 4)
+            + ",0.0M) BAROMETER:0.3M\r\n\r\n";
+    }
+    return text;
 }
 
 } // namespace
@@ -131,6 +147,14 @@ private slots:
                                                 << QStringList{"20191130-120156.GPX"} << QByteArrayList{Gpx(track)}
                                                 << GpsSourceKind::GpxFile << "20191130-120156.GPX" << "Available"
                                                 << "GPX track 20191130-120156.GPX: 60 fixes in 60 s";
+        QTest::newRow("SRT telemetry side file") << "DJI_0012.MP4" << noGps << QStringList{"DJI_0012.SRT"}
+                                                 << QByteArrayList{Srt(drive)} << GpsSourceKind::SrtFile
+                                                 << "DJI_0012.SRT" << "Available"
+                                                 << "SRT telemetry DJI_0012.SRT: 60 fixes in 60 s";
+        QTest::newRow("a GPX without points, then SRT") << "CLIP0013.MOV" << noGps << QStringList{"CLIP0013.srt", "CLIP0013.gpx"}
+                                        << QByteArrayList{Srt(drive), "<gpx><trk></trk></gpx>"}
+                                        << GpsSourceKind::SrtFile << "CLIP0013.srt" << "Available"
+                                        << "SRT telemetry CLIP0013.srt: 60 fixes in 60 s";
         QTest::newRow("nothing anywhere") << "CLIP0010.MP4" << noGps << QStringList{"CLIP0010.gpx"}
                                           << QByteArrayList{"<gpx><trk></trk></gpx>"} << GpsSourceKind::None
                                           << "" << "Not Exist" << "";
@@ -169,7 +193,7 @@ private slots:
 
         // Played: one fix a second, the first of them the drive's start.
         GpsLogData log;
-        log.ReadGpsSource(catalogue.GetGpsfilePath(0), catalogue.GetVideoPath(0));
+        log.ReadGpsSource(catalogue.GetGpsSource(0));
         QCOMPARE(log.GetGpsDataCount(), 60);
         if (status == GpsfileAvailableWord) {
             const GpsFix first = log.GetFixAt(0);
@@ -210,13 +234,13 @@ private slots:
         // Read again at play time: what the file holds then counts.
         Write(side, PlainNmea(Mp4GpsWriter::Drive(20)));
         GpsLogData log;
-        log.ReadGpsSource(catalogue.GetGpsfilePath(0), video);
+        log.ReadGpsSource(catalogue.GetGpsSource(0));
         QCOMPARE(log.GetGpsDataCount(), 20);
 
         // Gone: an empty track, as for a missing log.
         QVERIFY(QFile::remove(side));
         log.ClearGpsData();
-        log.ReadGpsSource(catalogue.GetGpsfilePath(0), video);
+        log.ReadGpsSource(catalogue.GetGpsSource(0));
         QCOMPARE(log.GetGpsDataCount(), 0);
         QVERIFY(!log.GetGpsDataAt(0).DataAvailable);
         // Out of range asks give nothing.

@@ -246,7 +246,7 @@ private slots:
         reading.EngineState = state;
         reading.Time = time;
         reading.Length = length;
-        reading.Track = &track;
+        reading.GpsLog = &track;
         reading.PlayStatus = playStatus;
         reading.PlayButtonState = face;
         // As the window hands it in once a map page's track was read.
@@ -283,7 +283,7 @@ private slots:
         reading.EngineState = UEngineState::StatePlaying;
         reading.Time = 1200;
         reading.Length = 2000;
-        reading.Track = &track;
+        reading.GpsLog = &track;
         reading.PlayStatus = playStatus;
         reading.PlayButtonState = 0;
         reading.TrackLoaded = trackLoaded;
@@ -296,7 +296,7 @@ private slots:
         reading.EngineState = UEngineState::StatePaused;
         QCOMPARE(Render(UDisplayTick::Steps(reading)), follows ? QStringList{Clock(1200, false)} : QStringList());
         // Without a track nothing is followed, whatever the page.
-        reading.Track = nullptr;
+        reading.GpsLog = nullptr;
         QVERIFY(!UDisplayTick::FollowsTrack(reading));
     }
 
@@ -346,7 +346,7 @@ private slots:
         reading.EngineState = UEngineState::StatePlaying;
         reading.Time = 2500;
         reading.Length = 4000;
-        reading.Track = &track;
+        reading.GpsLog = &track;
         reading.PlayStatus = UMapBridge::OnlineMap;
         reading.PlayButtonState = 0;
         reading.GpsShiftSeconds = shift;

@@ -31,7 +31,7 @@ QString RealFile(const char *Name)
     return QStringLiteral(VIALUMO_SOURCE_DIR "/tests/data/") + QLatin1String(Name);
 }
 
-EmbeddedGps::Result ReadBytes(const QByteArray &File, const EmbeddedGps::NmeaReader &Nmea = {})
+EmbeddedGps::Result ReadBytes(const QByteArray &File, const EmbeddedGps::NmeaToFixes &Nmea = {})
 {
     QBuffer buffer;
     buffer.setData(File);

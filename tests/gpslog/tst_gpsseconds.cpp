@@ -6,11 +6,12 @@
 #include "gpslog/gpslogdata.h"
 #include "gpslog/gpsreader.h"
 #include "gpslog/gpsseconds.h"
+#include "gpslog/gpssourcechooser.h"
 #include "gpslog/gpxexport.h"
 #include "gpslog/gpxfilereader.h"
 #include "gpslog/nmeafilereader.h"
-#include "gpslog/recorderlogreader.h"
-#include "gpslog/mp4/videogpsreader.h"
+#include "gpslog/recorderlogfilereader.h"
+#include "gpslog/videogpsfilereader.h"
 #include "gpslog/videospan.h"
 #include "mp4gpswriter.h"
 
@@ -327,18 +328,18 @@ private slots:
         const QByteArray rmc = "$GPRMC,120156.000,A,5211.4350,N,02047.3690,E,10.0,45.0,301119,,,A*6B\r\n";
         const QByteArray log = "A,301119,120156,5211.4350,N,02047.3690,E,10.0;\n";
         const QByteArray gpx = "<?xml version=\"1.0\"?><gpx version=\"1.1\"></gpx>";
-        QTest::newRow("recorder log") << "gps0001.log" << log << QByteArray(typeid(RecorderLogReader).name());
+        QTest::newRow("recorder log") << "gps0001.log" << log << QByteArray(typeid(RecorderLogFileReader).name());
         QTest::newRow("NMEA by name") << "CLIP0001.NMEA" << log << QByteArray(typeid(NmeaFileReader).name());
         QTest::newRow(".gps by name") << "CLIP0001.gps" << QByteArray() << QByteArray(typeid(NmeaFileReader).name());
         QTest::newRow("NMEA by content") << "receiver.log" << "# comment\n" + rmc
                                          << QByteArray(typeid(NmeaFileReader).name());
         QTest::newRow("a dollar is not NMEA") << "gps0002.log" << "$5 and $GPRM\n" + log
-                                              << QByteArray(typeid(RecorderLogReader).name());
+                                              << QByteArray(typeid(RecorderLogFileReader).name());
         QTest::newRow("GPX by name") << "trip.GPX" << QByteArray() << QByteArray(typeid(GpxFileReader).name());
         QTest::newRow("GPX by content") << "trip.xml" << gpx << QByteArray(typeid(GpxFileReader).name());
-        QTest::newRow("video by name") << "clip.mov" << QByteArray("x") << QByteArray(typeid(VideoGpsReader).name());
+        QTest::newRow("video by name") << "clip.mov" << QByteArray("x") << QByteArray(typeid(VideoGpsFileReader).name());
         QTest::newRow("video by its first box") << "clip.bin" << Mp4GpsWriter::FileType()
-                                                << QByteArray(typeid(VideoGpsReader).name());
+                                                << QByteArray(typeid(VideoGpsFileReader).name());
         QTest::newRow("GPX quoting NMEA") << "trip.dat" << gpx + rmc << QByteArray(typeid(GpxFileReader).name());
     }
     void readerChosenByNameOrContent()
@@ -414,7 +415,7 @@ private slots:
         QVERIFY(GpxExport::Write(path, out, nullptr));
         QVERIFY(out.data().contains("<time>2019-11-18T23:45:1"));
         // 10.5 s of video: eleven seconds, each with a fix.
-        const GpsSeconds::Result seconds = GpsSeconds::Read(path, path);
+        const GpsSeconds::Result seconds = GpsSourceChooser::Choose(path).Seconds;
         QCOMPARE(seconds.Track.Size(), 11);
         QCOMPARE(seconds.ValidSeconds(), 11);
     }

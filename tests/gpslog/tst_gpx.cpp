@@ -20,6 +20,7 @@ Q_DECLARE_METATYPE(GpxTrack::Source)
 namespace {
 
 const QString GpxNamespace = QStringLiteral("http://www.topografix.com/GPX/1/1");
+const QString TrackPointExtensionNamespace = QStringLiteral("http://www.garmin.com/xmlschemas/TrackPointExtension/v2");
 // Metres along a meridian for a thousandth of a degree, on the sphere the
 // reader measures with.
 const double MilliDegreeMetres = 6371008.8 * 0.001 * 3.14159265358979323846 / 180.0;
@@ -155,6 +156,10 @@ private slots:
                      "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\">"
                      "<gpxtpx:hr>90</gpxtpx:hr><gpxtpx:speed>2.5</gpxtpx:speed>"
                      "</gpxtpx:TrackPointExtension></extensions>")
+            << QList<double>{9.0};
+        // What this program wrote before speed went into Garmin's extension.
+        QTest::newRow("speed in the namespace written before")
+            << Point(0, 0, "<extensions><speed xmlns=\"urn:vialumo:gpx:1\">2.5</speed></extensions>")
             << QList<double>{9.0};
         QTest::newRow("the first speed counts")
             << Point(0, 0, "<speed>2.5</speed><extensions><speed>9</speed></extensions>")
@@ -387,34 +392,42 @@ private slots:
 
     // What the writer gives has GPX 1.1's layout: a gpx root in its
     // namespace, one trk with one trkseg of trkpt, each with ele, time and
-    // extensions in that order, extensions in another namespace, at least
-    // seven decimals, times in UTC.
+    // extensions in that order, speed and course in Garmin's
+    // TrackPointExtension v2 (prefix gpxtpx, speed before course, course
+    // below 360), at least seven decimals, times in UTC.
     void writtenStructure()
     {
         GpsFixList fixes;
         fixes.append(Fix(45.5, 10.25, QDateTime(QDate(2020, 12, 18), QTime(6, 15, 50), Qt::UTC), 12.5, 36.0));
+        fixes.last().Course = 359.5;
         fixes.append(GpsFix()); // no position: left out
         GpsFix noFix = Fix(45.6, 10.3, QDateTime(), qQNaN(), 0.0);
         noFix.Valid = false; // the receiver's last position, no fix: left out
         fixes.append(noFix);
         fixes.append(Fix(-0.0000001, -179.99999999, QDateTime(), qQNaN(), 0.0));
+        fixes.last().Course = 360.0;
         fixes.append(Fix(1, 2, QDateTime(QDate(2020, 12, 18), QTime(8, 15, 50, 250), Qt::OffsetFromUTC, 7200),
                          qQNaN(), qQNaN()));
+        fixes.last().Course = 0.0;
         // GPX longitudes stop short of 180.
         fixes.append(Fix(3, 180.0, QDateTime(), qQNaN(), qQNaN()));
+        fixes.last().Course = 361.0; // no course
         fixes.append(Fix(4, 179.9999999996, QDateTime(), qQNaN(), qQNaN()));
         fixes.append(Fix(5, 179.9999999994, QDateTime(), qQNaN(), qQNaN()));
         const QByteArray text = GpxWriter::Write(fixes);
         QVERIFY(text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+        QVERIFY(text.contains("xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\""));
 
         const QRegularExpression degrees(QStringLiteral("^-?[0-9]{1,3}\\.[0-9]{7,}$"));
         const QRegularExpression utc(
             QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}(\\.[0-9]{3})?Z$"));
         const QStringList pointChildren = {QStringLiteral("ele"), QStringLiteral("time"), QStringLiteral("extensions")};
+        const QStringList extensionChildren = {QStringLiteral("speed"), QStringLiteral("course")};
         QXmlStreamReader xml(text);
         QStringList path;
         QStringList points;
         qsizetype lastChild = -1;
+        qsizetype lastExtension = -1;
         while (!xml.atEnd()) {
             const QXmlStreamReader::TokenType token = xml.readNext();
             if (token == QXmlStreamReader::EndElement) {
@@ -427,9 +440,18 @@ private slots:
             const QString parent = path.isEmpty() ? QString() : path.last();
             path.append(name);
             if (parent == QStringLiteral("extensions")) {
-                QCOMPARE(name, QStringLiteral("speed"));
-                QVERIFY(!xml.namespaceUri().isEmpty() && xml.namespaceUri() != GpxNamespace);
-                points.last() += QStringLiteral(" speed=") + xml.readElementText();
+                QCOMPARE(name, QStringLiteral("TrackPointExtension"));
+                QCOMPARE(xml.namespaceUri().toString(), TrackPointExtensionNamespace);
+                QCOMPARE(xml.prefix().toString(), QStringLiteral("gpxtpx"));
+                lastExtension = -1;
+                continue;
+            }
+            if (parent == QStringLiteral("TrackPointExtension")) {
+                const qsizetype index = extensionChildren.indexOf(name);
+                QVERIFY2(index > lastExtension, qPrintable(name));
+                lastExtension = index;
+                QCOMPARE(xml.namespaceUri().toString(), TrackPointExtensionNamespace);
+                points.last() += QLatin1Char(' ') + name + QLatin1Char('=') + xml.readElementText();
                 path.removeLast();
                 continue;
             }
@@ -467,9 +489,9 @@ private slots:
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         const QStringList expected = {
-            QStringLiteral("45.5000000 10.2500000 ele=12.5 time=2020-12-18T06:15:50Z speed=10"),
-            QStringLiteral("-0.0000001 -179.99999999 speed=0"),
-            QStringLiteral("1.0000000 2.0000000 time=2020-12-18T06:15:50.250Z"),
+            QStringLiteral("45.5000000 10.2500000 ele=12.5 time=2020-12-18T06:15:50Z speed=10 course=359.5"),
+            QStringLiteral("-0.0000001 -179.99999999 speed=0 course=0"),
+            QStringLiteral("1.0000000 2.0000000 time=2020-12-18T06:15:50.250Z course=0"),
             QStringLiteral("3.0000000 -180.0000000"),
             QStringLiteral("4.0000000 -180.0000000"),
             QStringLiteral("5.0000000 179.999999999"),
@@ -511,6 +533,7 @@ private slots:
         for (int k = 0; k < 50; ++k) {
             made.append(Fix(-89.99 + k * 3.6123456789, -179.99 + k * 7.2987654321, start.addMSecs(k * 100),
                             k % 3 ? -420.5 + k : qQNaN(), k * 2.345678901));
+            made.last().Course = k % 4 ? k * 7.123 : qQNaN();
         }
         QTest::newRow("ten a second, everywhere") << made;
     }
@@ -531,6 +554,7 @@ private slots:
             QCOMPARE(b.Utc, a.Utc);
             QVERIFY(SameNumber(a.Altitude, b.Altitude));
             QVERIFY(std::fabs(a.SpeedKmh - b.SpeedKmh) < 1e-7);
+            QVERIFY(SameNumber(a.Course, b.Course));
         }
     }
 };

@@ -200,7 +200,7 @@ private slots:
         s.Parts.UpdateTimer->stop();
         QVERIFY(QTest::qWaitFor([&] { return s.Parts.Wrapper->GetTime() >= 1000; }, 10000));
         GpsLogData track;
-        track.ReadGpsSource(s.Parts.Files->GetGpsfilePath(0), video);
+        track.ReadGpsSource(s.Parts.Files->GetGpsSource(0));
         QCOMPARE(track.GetGpsDataCount(), 3);
 
         s.Page->Calls.clear();
