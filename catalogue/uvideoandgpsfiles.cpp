@@ -3,6 +3,7 @@
 #include "gpslog/gpsseconds.h"
 #include "gpslog/gpssourcechooser.h"
 #include "catalogue/ucameranaming.h"
+#include "catalogue/ufoldersearch.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -30,6 +30,8 @@ QString KindName(GpsSourceKind Kind)
         return QStringLiteral("nmea_file");
     case GpsSourceKind::GpxFile:
         return QStringLiteral("gpx_file");
+    case GpsSourceKind::SrtFile:
+        return QStringLiteral("srt_file");
     case GpsSourceKind::None:
         break;
     }

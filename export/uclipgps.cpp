@@ -3,7 +3,7 @@
 #include "gpslog/gpsposition.h"
 #include "gpslog/gpsreader.h"
 #include "gpslog/gpsseconds.h"
-#include "gpslog/recorderlogreader.h"
+#include "gpslog/gpssourcechooser.h"
 #include "gpslog/videospan.h"
 
 #include <algorithm>
@@ -32,10 +32,8 @@ UClipGps UClipGps::Read(GpsSourceKind Kind, const QString &SourcePath, const QSt
     gps.Shift = ShiftSeconds;
     if (Kind == GpsSourceKind::None || SourcePath.isEmpty())
         return gps;
-    // The recorder's log is its own format whatever its lines look like,
-    // as when it plays.
-    static const RecorderLogReader logReader;
-    const GpsReader *reader = Kind == GpsSourceKind::RecorderLog ? &logReader : GpsReader::ForFile(SourcePath);
+    // Read with the reader of its kind, as when it plays.
+    const GpsReader *reader = GpsSourceChooser::ReaderOf(Kind);
     GpsTrack source;
     if (!reader || !reader->Read(SourcePath, source))
         return gps;

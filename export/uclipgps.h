@@ -25,10 +25,9 @@ public:
         qint64 ShownMs = 0;
     };
 
-    // Reads the source the catalogue found for the video at VideoPath (a
-    // recorder's log is read as the player reads it, any other source
-    // through the reader that takes it). ShiftSeconds: the car is shown where
-    // it was that many seconds before the play time.
+    // Reads the source the catalogue found for the video at VideoPath with
+    // the reader of its kind, as the player reads it. ShiftSeconds: the car
+    // is shown where it was that many seconds before the play time.
     static UClipGps Read(GpsSourceKind Kind, const QString &SourcePath, const QString &VideoPath, int ShiftSeconds);
 
     bool IsEmpty() const { return Reports.isEmpty(); }

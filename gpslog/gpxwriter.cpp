@@ -19,6 +19,9 @@ const QString SchemaLocation =
     QStringLiteral("http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd "
                    "http://www.garmin.com/xmlschemas/TrackPointExtension/v2 "
                    "https://www8.garmin.com/xmlschemas/TrackPointExtensionv2.xsd");
+// The program's own namespace, of the notes on the document (earlier
+// exports wrote their speeds in it too).
+const QString NoteNamespace = QStringLiteral("urn:vialumo:gpx:1");
 const QString Creator = QStringLiteral("Vialumo");
 const QString GpxVersion = QStringLiteral("1.1");
 const QLatin1Char DecimalPoint('.');
@@ -136,7 +139,7 @@ bool GpxWriter::Write(const GpsFixList &Fixes, QIODevice &Device, const QList<No
         xml.writeStartElement(GpxNamespace, QStringLiteral("extensions"));
         for (const Note &note : Notes) {
             xml.writeStartElement(note.Name);
-            xml.writeDefaultNamespace(SpeedNamespace);
+            xml.writeDefaultNamespace(NoteNamespace);
             for (const auto &attribute : note.Attributes)
                 xml.writeAttribute(attribute.first, attribute.second);
             xml.writeCharacters(note.Value);

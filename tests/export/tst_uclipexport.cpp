@@ -17,7 +17,7 @@
 #include "export/udrivechain.h"
 #include "gpslog/gpsposition.h"
 #include "gpslog/gpstrack.h"
-#include "gpslog/recorderlogreader.h"
+#include "gpslog/recorderlogfilereader.h"
 
 using namespace clipreader;
 
@@ -321,7 +321,7 @@ private slots:
         const QString base = QDir(card.Out()).filePath(UClipExport::BaseName(video, from, to));
 
         GpsTrack log;
-        QVERIFY(RecorderLogReader().Read(LogOf(video), log));
+        QVERIFY(RecorderLogFileReader().Read(LogOf(video), log));
         // The GPX: line i is shown at i + shift seconds.
         QFile gpx(base + ".gpx");
         QVERIFY(gpx.open(QIODevice::ReadOnly));

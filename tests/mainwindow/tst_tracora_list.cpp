@@ -295,7 +295,7 @@ private slots:
         QCOMPARE(parts.Files->GetVideoCount(), 1);
         QCOMPARE(parts.Wrapper->GetIndex(), 0);
         QCOMPARE(parts.Left->item(0, 0)->text(), QStringLiteral("2026_0501_120100_0003F.MOV +R"));
-        QCOMPARE(parts.Left->item(0, 0)->toolTip(),
+        QCOMPARE(parts.Left->item(0, 0)->toolTip().section(QLatin1Char('\n'), 0, 1),
                  QStringLiteral("Front: %1\nRear: %2").arg(files.at(2), files.at(3)));
         QCOMPARE(Row(parts.Left, 1), QStringList({"", "", "", ""}));
         QVERIFY(parts.Left->item(1, 0)->toolTip().isEmpty());
