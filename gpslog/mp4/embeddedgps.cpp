@@ -22,7 +22,7 @@ EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaReader &Nmea)
     };
     if (auto result = found(Layout::SeventyMai, SeventyMaiGps::Read(boxes)))
         return *result;
-    if (auto result = found(Layout::Novatek, NovatekGps::Read(boxes)))
+    if (auto result = found(Layout::Novatek, NovatekGps::Read(boxes, Nmea)))
         return *result;
     if (Nmea) {
         const QByteArray text = BlackVueGps::NmeaText(boxes);
@@ -33,13 +33,17 @@ EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaReader &Nmea)
     }
     if (auto result = found(Layout::GoPro, GpmfGps::Read(boxes)))
         return *result;
+    if (auto result = found(Layout::NovatekUnindexed, NovatekGps::Scan(boxes, Nmea)))
+        return *result;
     return {};
 }
 
 EmbeddedGps::Result EmbeddedGps::Read(const QString &Path, const NmeaReader &Nmea)
 {
     QFile file(Path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Unbuffered: the readers seek to a few bytes here and there, and a
+    // buffered read would fill a whole buffer each time.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return {};
     return Read(file, Nmea);
 }
@@ -60,6 +64,8 @@ QString EmbeddedGps::LayoutName(Layout Source)
         return QStringLiteral("BlackVue");
     case Layout::GoPro:
         return QStringLiteral("GoPro");
+    case Layout::NovatekUnindexed:
+        return QStringLiteral("Novatek without index");
     case Layout::None:
         break;
     }

@@ -26,10 +26,13 @@ public:
         BlackVue,
         // GPMF in a 'gpmd' metadata track.
         GoPro,
+        // "freeGPS " blocks in 'mdat' without a 'gps ' index.
+        NovatekUnindexed,
     };
 
     // Turns NMEA text (lines that may start with "[<unix milliseconds>]")
-    // into fixes, for the BlackVue layout; the NMEA reader provides it.
+    // into fixes, for the layouts that store NMEA sentences (BlackVue,
+    // some Novatek firmware); the NMEA reader provides it.
     using NmeaReader = std::function<GpsFixList(const QByteArray &Text)>;
 
     struct Result
@@ -40,9 +43,11 @@ public:
         GpsFixList Fixes;
     };
 
-    // Layouts are tried in a fixed order: 70mai, Novatek, BlackVue (only
-    // with an NMEA reader), GoPro. A file that cannot be opened or read
-    // gives Layout::None.
+    // Layouts are tried in a fixed order, the first holding a fix wins:
+    // 70mai, Novatek, BlackVue, GoPro, NovatekUnindexed. The scan of the
+    // media data, which reads the most, comes last. Without an NMEA reader,
+    // BlackVue is skipped and NMEA text elsewhere gives no fix. A file that
+    // cannot be opened or read gives Layout::None.
     static Result Read(QIODevice &Device, const NmeaReader &Nmea = {});
     static Result Read(const QString &Path, const NmeaReader &Nmea = {});
 
