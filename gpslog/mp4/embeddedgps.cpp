@@ -3,8 +3,10 @@
 #include "gpslog/mp4/blackvuegps.h"
 #include "gpslog/mp4/gpmfgps.h"
 #include "gpslog/mp4/mp4boxes.h"
+#include "gpslog/mp4/nextbasegps.h"
 #include "gpslog/mp4/novatekgps.h"
 #include "gpslog/mp4/seventymaigps.h"
+#include "gpslog/mp4/subtitlegps.h"
 
 #include <QFile>
 
@@ -32,6 +34,12 @@ EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaReader &Nmea)
         }
     }
     if (auto result = found(Layout::GoPro, GpmfGps::Read(boxes)))
+        return *result;
+    if (Nmea) {
+        if (auto result = found(Layout::Nextbase, NextbaseGps::Read(boxes, Nmea)))
+            return *result;
+    }
+    if (auto result = found(Layout::Subtitle, SubtitleGps::Read(boxes, Nmea)))
         return *result;
     if (auto result = found(Layout::NovatekUnindexed, NovatekGps::Scan(boxes, Nmea)))
         return *result;
@@ -64,6 +72,10 @@ QString EmbeddedGps::LayoutName(Layout Source)
         return QStringLiteral("BlackVue");
     case Layout::GoPro:
         return QStringLiteral("GoPro");
+    case Layout::Nextbase:
+        return QStringLiteral("Nextbase");
+    case Layout::Subtitle:
+        return QStringLiteral("Subtitle track");
     case Layout::NovatekUnindexed:
         return QStringLiteral("Novatek without index");
     case Layout::None:

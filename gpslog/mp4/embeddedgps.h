@@ -26,13 +26,19 @@ public:
         BlackVue,
         // GPMF in a 'gpmd' metadata track.
         GoPro,
+        // Binary records in a subtitle track.
+        Nextbase,
+        // NMEA or "date time latitude longitude speed" lines in a text
+        // subtitle track.
+        Subtitle,
         // "freeGPS " blocks in 'mdat' without a 'gps ' index.
         NovatekUnindexed,
     };
 
     // Turns NMEA text (lines that may start with "[<unix milliseconds>]")
     // into fixes, for the layouts that store NMEA sentences (BlackVue,
-    // some Novatek firmware); the NMEA reader provides it.
+    // subtitles, Nextbase, some Novatek firmware); the NMEA reader provides
+    // it.
     using NmeaReader = std::function<GpsFixList(const QByteArray &Text)>;
 
     struct Result
@@ -44,10 +50,12 @@ public:
     };
 
     // Layouts are tried in a fixed order, the first holding a fix wins:
-    // 70mai, Novatek, BlackVue, GoPro, NovatekUnindexed. The scan of the
-    // media data, which reads the most, comes last. Without an NMEA reader,
-    // BlackVue is skipped and NMEA text elsewhere gives no fix. A file that
-    // cannot be opened or read gives Layout::None.
+    // 70mai, Novatek, BlackVue, GoPro, Nextbase, Subtitle,
+    // NovatekUnindexed. Boxes of their own come first; then the layouts
+    // read through a track's samples; the scan of the media data, which
+    // reads the most, comes last. Without an NMEA reader, BlackVue and
+    // Nextbase are skipped and NMEA text elsewhere gives no fix. A file
+    // that cannot be opened or read gives Layout::None.
     static Result Read(QIODevice &Device, const NmeaReader &Nmea = {});
     static Result Read(const QString &Path, const NmeaReader &Nmea = {});
 
