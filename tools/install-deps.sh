@@ -7,6 +7,7 @@ PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libxkbcommon-dev
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
+  libavformat-dev libprotobuf-dev protobuf-compiler
   libjs-leaflet
   xvfb xauth xdotool imagemagick ffmpeg openbox
   clang libclang-rt-14-dev libbenchmark-dev

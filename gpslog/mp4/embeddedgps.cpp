@@ -7,6 +7,7 @@
 #include "gpslog/mp4/novatekgps.h"
 #include "gpslog/mp4/seventymaigps.h"
 #include "gpslog/mp4/subtitlegps.h"
+#include "gpslog/mp4/teslagps.h"
 
 #include <QFile>
 
@@ -40,6 +41,8 @@ EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaReader &Nmea)
             return *result;
     }
     if (auto result = found(Layout::Subtitle, SubtitleGps::Read(boxes, Nmea)))
+        return *result;
+    if (auto result = found(Layout::Tesla, TeslaGps::Read(Device, boxes)))
         return *result;
     if (auto result = found(Layout::NovatekUnindexed, NovatekGps::Scan(boxes, Nmea)))
         return *result;
@@ -76,6 +79,8 @@ QString EmbeddedGps::LayoutName(Layout Source)
         return QStringLiteral("Nextbase");
     case Layout::Subtitle:
         return QStringLiteral("Subtitle track");
+    case Layout::Tesla:
+        return QStringLiteral("Tesla");
     case Layout::NovatekUnindexed:
         return QStringLiteral("Novatek without index");
     case Layout::None:

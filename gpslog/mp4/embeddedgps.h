@@ -31,6 +31,8 @@ public:
         // NMEA or "date time latitude longitude speed" lines in a text
         // subtitle track.
         Subtitle,
+        // H.264 SEI messages in every frame of the video.
+        Tesla,
         // "freeGPS " blocks in 'mdat' without a 'gps ' index.
         NovatekUnindexed,
     };
@@ -50,7 +52,7 @@ public:
     };
 
     // Layouts are tried in a fixed order, the first holding a fix wins:
-    // 70mai, Novatek, BlackVue, GoPro, Nextbase, Subtitle,
+    // 70mai, Novatek, BlackVue, GoPro, Nextbase, Subtitle, Tesla,
     // NovatekUnindexed. Boxes of their own come first; then the layouts
     // read through a track's samples; the scan of the media data, which
     // reads the most, comes last. Without an NMEA reader, BlackVue and
