@@ -10,4 +10,6 @@ vialumo_add_qtest(NAME tst_ufoldersearch
 # generated videos and side files in a QTemporaryDir.
 vialumo_add_qtest(NAME tst_gpssourcechain
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_gpssourcechain.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
+          ${CMAKE_SOURCE_DIR}/tests/support/teslaseiwriter.cpp
   LIBS vialumo_catalogue)
+add_dependencies(tst_gpssourcechain vialumo_teslabase)
