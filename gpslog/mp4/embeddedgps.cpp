@@ -13,6 +13,23 @@
 
 #include <algorithm>
 
+namespace {
+
+// Device, or the same file opened again unbuffered into Own when Device is
+// a buffered file.
+QIODevice &Unbuffered(QIODevice &Device, QFile &Own)
+{
+    const auto *file = qobject_cast<const QFile *>(&Device);
+    if (!file || (file->openMode() & QIODevice::Unbuffered))
+        return Device;
+    Own.setFileName(file->fileName());
+    if (!Own.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || Own.size() != file->size())
+        return Device;
+    return Own;
+}
+
+} // namespace
+
 EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaReader &Nmea)
 {
     const Mp4Boxes boxes(Device);
@@ -42,9 +59,15 @@ EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaReader &Nmea)
     }
     if (auto result = found(Layout::Subtitle, SubtitleGps::Read(boxes, Nmea)))
         return *result;
-    if (auto result = found(Layout::Tesla, TeslaGps::Read(Device, boxes)))
+    // The last two read a few bytes at many places of a file, which a
+    // buffered file would fill its whole buffer for each time: a file is
+    // read through an unbuffered handle of its own.
+    QFile unbuffered;
+    QIODevice &seeking = Unbuffered(Device, unbuffered);
+    const Mp4Boxes seekingBoxes(seeking);
+    if (auto result = found(Layout::Tesla, TeslaGps::Read(seeking, seekingBoxes)))
         return *result;
-    if (auto result = found(Layout::NovatekUnindexed, NovatekGps::Scan(boxes, Nmea)))
+    if (auto result = found(Layout::NovatekUnindexed, NovatekGps::Scan(seekingBoxes, Nmea)))
         return *result;
     return {};
 }
@@ -52,9 +75,7 @@ EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaReader &Nmea)
 EmbeddedGps::Result EmbeddedGps::Read(const QString &Path, const NmeaReader &Nmea)
 {
     QFile file(Path);
-    // Unbuffered: the readers seek to a few bytes here and there, and a
-    // buffered read would fill a whole buffer each time.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::ReadOnly))
         return {};
     return Read(file, Nmea);
 }

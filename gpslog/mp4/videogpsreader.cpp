@@ -40,9 +40,7 @@ bool VideoGpsReader::Accepts(const QString &Path, QByteArrayView Head) const
 
 bool VideoGpsReader::OpenVideo(QFile &File)
 {
-    // Unbuffered: the readers seek to a few bytes here and there, and a
-    // buffered read would fill a whole buffer each time.
-    return QFileInfo(File.fileName()).isFile() && File.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    return QFileInfo(File.fileName()).isFile() && File.open(QIODevice::ReadOnly);
 }
 
 bool VideoGpsReader::Read(const QString &Path, GpsTrack &Track) const
