@@ -364,9 +364,9 @@ GpsFix NmeaFix(const QByteArray &Text, const FreeGpsBlock::NmeaReader &Nmea)
     const QByteArray sentences = NmeaSentences::Resealed(Text);
     if (!Nmea || sentences.isEmpty())
         return {};
-    const GpsFixList fixes = Nmea(sentences);
+    const GpsFixList fixes = NmeaSentences::Plausible(Nmea(sentences));
     for (const GpsFix &fix : fixes) {
-        if (fix.Valid)
+        if (fix.Valid && fix.SpeedKmh <= MaxSpeedKmh)
             return fix;
     }
     GpsFix none = fixes.isEmpty() ? GpsFix() : fixes.first();

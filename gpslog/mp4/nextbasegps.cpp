@@ -61,7 +61,7 @@ std::optional<NextbaseRecord> NextbaseGps::Decode(QByteArrayView Cue, const Subt
                            qFromLittleEndian<qint32>(Cue.data() + AccelerationZAt) / UnitsPerG};
     const QByteArray sentences = NmeaSentences::Resealed(Cue.sliced(SentencesAt));
     if (Nmea && !sentences.isEmpty()) {
-        const GpsFixList fixes = Nmea(sentences);
+        const GpsFixList fixes = NmeaSentences::Plausible(Nmea(sentences));
         const auto valid = std::find_if(fixes.cbegin(), fixes.cend(), [](const GpsFix &Fix) { return Fix.Valid; });
         if (valid != fixes.cend())
             record.Fix = *valid;

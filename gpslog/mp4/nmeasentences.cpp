@@ -43,3 +43,12 @@ QByteArray NmeaSentences::Resealed(QByteArrayView Text)
     }
     return sealed;
 }
+
+GpsFixList NmeaSentences::Plausible(GpsFixList Fixes)
+{
+    for (GpsFix &fix : Fixes) {
+        if (fix.Valid && !(fix.SpeedKmh >= 0.0 && fix.SpeedKmh <= MaxSpeedKmh))
+            fix.Valid = false;
+    }
+    return Fixes;
+}

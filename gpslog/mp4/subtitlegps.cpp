@@ -3,6 +3,7 @@
 #include "gpslog/gpsposition.h"
 #include "gpslog/mp4/mp4boxes.h"
 #include "gpslog/mp4/mp4sampletable.h"
+#include "gpslog/mp4/nmeasentences.h"
 
 #include <QDate>
 #include <QList>
@@ -313,7 +314,7 @@ GpsFixList SubtitleGps::DecodeCue(const SubtitleCue &Cue, const NmeaReader &Nmea
     GpsFixList fixes;
     if (text.contains(SentenceStart)) {
         if (Nmea)
-            fixes = Nmea(text);
+            fixes = NmeaSentences::Plausible(Nmea(text));
     } else {
         for (const QByteArray &line : text.split('\n')) {
             if (const std::optional<GpsFix> fix = DecodeLine(line)) {

@@ -38,6 +38,8 @@ constexpr qsizetype LengthSizeAt = 4;
 constexpr int MinAvcConfigurationBytes = 7;
 
 constexpr double MetresPerSecondToKmh = 3.6;
+// Faster than any car: a frame reporting more was misread.
+constexpr double MaxSpeedKmh = 1000.0;
 constexpr double FullCircle = 360.0;
 constexpr int IoBufferBytes = 32 * 1024;
 constexpr AVRational Milliseconds{1, 1000};
@@ -335,7 +337,7 @@ GpsFix TeslaGps::ToFix(const TeslaFrame &Frame)
     fix.OffsetMs = Frame.OffsetMs;
     // Reversing, the car may write a negative speed.
     const double speed = std::fabs(Frame.SpeedMps) * MetresPerSecondToKmh;
-    if (GpsPosition::IsPlausible(Frame.Latitude, Frame.Longitude) && std::isfinite(speed)) {
+    if (GpsPosition::IsPlausible(Frame.Latitude, Frame.Longitude) && speed <= MaxSpeedKmh) {
         fix.Valid = true;
         fix.Latitude = Frame.Latitude;
         fix.Longitude = Frame.Longitude;

@@ -67,8 +67,8 @@ public:
     // The fixes of the video on Device: none unless Probe finds a message.
     static GpsFixList Read(QIODevice &Device, const Mp4Boxes &Boxes);
 
-    // A frame as a fix: Valid when its position is one; course from the
-    // heading.
+    // A frame as a fix: Valid when its position is one and its speed a
+    // car's; course from the heading.
     static GpsFix ToFix(const TeslaFrame &Frame);
 };
 

@@ -181,42 +181,50 @@ private slots:
     {
         QTest::addColumn<QByteArray>("block");
         QTest::addColumn<Layout>("readAs");
+        // Whether the NMEA reader is given.
+        QTest::addColumn<bool>("nmea");
         const GpsFix fix = W::Drive(1).first();
-        QTest::newRow("all zeros") << W::NovatekBlock(fix, Options(Kind::Zeros)) << Layout::Unknown;
-        QTest::newRow("marker only") << QByteArray("\0\0\0\x0c" "freeGPS ", 12) << Layout::Unknown;
-        QTest::newRow("no marker") << QByteArray(256, 'x') << Layout::Unknown;
-        QTest::newRow("empty") << QByteArray() << Layout::Unknown;
+        QTest::newRow("all zeros") << W::NovatekBlock(fix, Options(Kind::Zeros)) << Layout::Unknown << true;
+        QTest::newRow("marker only") << QByteArray("\0\0\0\x0c" "freeGPS ", 12) << Layout::Unknown << true;
+        QTest::newRow("no marker") << QByteArray(256, 'x') << Layout::Unknown << true;
+        QTest::newRow("empty") << QByteArray() << Layout::Unknown << true;
         QByteArray wrongKey = W::NovatekBlock(fix, Options(Kind::XorText));
         for (qsizetype i = 26; i < wrongKey.size(); ++i)
             wrongKey[i] = char(quint8(wrongKey[i]) ^ 0x0f);
-        QTest::newRow("XOR key that does not decode") << wrongKey << Layout::XorText;
+        QTest::newRow("XOR key that does not decode") << wrongKey << Layout::XorText << true;
         QByteArray cutXor = W::NovatekBlock(fix, Options(Kind::XorText)).left(60);
-        QTest::newRow("XOR text cut") << cutXor << Layout::XorText;
+        QTest::newRow("XOR text cut") << cutXor << Layout::XorText << true;
         // Read here without an NMEA reader.
         QTest::newRow("NMEA text without a reader") << W::NovatekBlock(fix, Options(Kind::NmeaText))
-                                                    << Layout::NmeaText;
+                                                    << Layout::NmeaText << false;
         QByteArray noFix = W::NovatekBlock(fix, Options(Kind::FloatReport));
         noFix[40] = 'V';
-        QTest::newRow("status V") << noFix << Layout::FloatReport;
+        QTest::newRow("status V") << noFix << Layout::FloatReport << true;
         QByteArray badMonth = W::NovatekBlock(fix, Options(Kind::DoubleReport));
         badMonth[116] = 13;
-        QTest::newRow("double report with month 13") << badMonth << Layout::Unknown;
+        QTest::newRow("double report with month 13") << badMonth << Layout::Unknown << true;
         QByteArray nanLatitude = W::NovatekBlock(fix, Options(Kind::DoubleReport));
         nanLatitude.replace(64, 8, QByteArray("\0\0\0\0\0\0\xf8\x7f", 8));
-        QTest::newRow("double latitude not a number") << nanLatitude << Layout::DoubleReport;
+        QTest::newRow("double latitude not a number") << nanLatitude << Layout::DoubleReport << true;
         QByteArray tooFast = W::NovatekBlock(fix, Options(Kind::FloatYearFirst));
         tooFast.replace(100, 4, W::LittleEndianFloat(1e6f));
-        QTest::newRow("speed no car drives") << tooFast << Layout::FloatYearFirst;
+        QTest::newRow("speed no car drives") << tooFast << Layout::FloatYearFirst << true;
+        GpsFix fast = fix;
+        fast.SpeedKmh = 1e6;
+        QTest::newRow("NMEA text, speed no car drives") << W::NovatekBlock(fast, Options(Kind::NmeaText))
+                                                       << Layout::NmeaText << true;
         QByteArray badRecord = W::NovatekBlock(fix, Options(Kind::IntegerRecords));
         badRecord[0x32 + 6] = 0;
-        QTest::newRow("integer record of month 0") << badRecord << Layout::Unknown;
+        QTest::newRow("integer record of month 0") << badRecord << Layout::Unknown << true;
     }
 
     void badBlocks()
     {
         QFETCH(QByteArray, block);
         QFETCH(Layout, readAs);
-        const FreeGpsRecord record = FreeGpsBlock::Parse(block, FreeGpsBlock::Found::Scanned, {});
+        QFETCH(bool, nmea);
+        const FreeGpsRecord record
+            = FreeGpsBlock::Parse(block, FreeGpsBlock::Found::Scanned, nmea ? Nmea : FreeGpsBlock::NmeaReader());
         QCOMPARE(record.Kind, readAs);
         QCOMPARE(record.Fixes.size(), 1);
         QVERIFY(!record.Fixes.first().Valid);

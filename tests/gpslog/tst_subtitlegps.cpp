@@ -274,6 +274,9 @@ private slots:
         control[40] = '\x01';
         QTest::newRow("control byte in the RMC") << control << QByteArray("valid");
         QTest::newRow("text cue") << W::Cue(W::PlainNmea(W::Drive(1))) << QByteArray();
+        GpsFix fast = W::Drive(1).first();
+        fast.SpeedKmh = 1e8;
+        QTest::newRow("speed no car drives") << W::NextbaseRecord(fast) << QByteArray("no fix");
     }
 
     void nextbaseBadRecords()

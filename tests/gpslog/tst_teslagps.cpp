@@ -279,6 +279,7 @@ private slots:
         QTest::newRow("no position (0,0)") << 0.0 << 0.0 << 10.0 << 90.0 << false << 0.0 << 0.0;
         QTest::newRow("off the globe") << 95.0 << 21.0 << 10.0 << 90.0 << false << 0.0 << 0.0;
         QTest::newRow("speed not a number") << 52.0 << 21.0 << qQNaN() << 90.0 << false << 0.0 << 0.0;
+        QTest::newRow("speed no car drives") << 52.0 << 21.0 << 3e38 << 90.0 << false << 0.0 << 0.0;
     }
 
     void fixes()
