@@ -175,6 +175,86 @@ private slots:
         QCOMPARE(got.Utc.offsetFromUtc(), 0);
     }
 
+    // Blocks as other tools' documentation shows them, from recorders of
+    // several makes, with the values read from them there.
+    void documentedBlocks_data()
+    {
+        QTest::addColumn<QByteArray>("block");
+        QTest::addColumn<bool>("scanned");
+        QTest::addColumn<Layout>("readAs");
+        QTest::addColumn<QDateTime>("utc");
+        QTest::addColumn<double>("latitude");
+        QTest::addColumn<double>("longitude");
+        QTest::addColumn<double>("speedKmh");
+        auto at = [](int Y, int M, int D, int h, int m, int s) {
+            return QDateTime(QDate(Y, M, D), QTime(h, m, s), QTimeZone::utc());
+        };
+        QTest::newRow("time after the marker (Viofo A119 V3)")
+            << QByteArray::fromHex("000040006672656547505320f0030000050000002f0000000300000013000000090000001b000000414e5700"
+                                   "25d19945f14740466666d24185eb834100000000")
+            << false << Layout::FloatReport << at(2019, 9, 27, 5, 47, 3) << 49.369051 << -123.099756 << 48.707599;
+        QTest::newRow("time 36 bytes later (Viofo A119S)")
+            << QByteArray::fromHex("0000800066726565475053204c00000000000000000000000000000000000000000000000000000000000000"
+                                   "00000000100000002d00000014000000110000000c0000001f000000414e45005d9aa945ab1ee544ec51f040"
+                                   "b85ea54300000000")
+            << false << Layout::FloatReport << at(2017, 12, 31, 16, 45, 20) << 54.454924 << 18.549306 << 13.908520;
+        QTest::newRow("status as a word (Akaso)")
+            << QByteArray::fromHex("00008000667265654750532060000000782e787800000000000000000000000030303030300000000000"
+                                   "000000000000120000002f000000190000004100000013b3ca444e0000002992fb4545000000d9eeb441"
+                                   "ecd1d342e4070000010000000c000000010000000500000000000000")
+            << false << Layout::FloatStatusWord << at(2020, 1, 12, 18, 47, 25) << 16.359934 << 80.837834 << 22.616625;
+        QTest::newRow("status as a word, found in the media data")
+            << QByteArray::fromHex("000080006672656547505320680000003230313330333235410000000000000041707220203620323031"
+                                   "362c2031363a0e0000003800000022000000410000008a632445530000009fe64245450000005"
+                                   "9c0043f52b84241140000000b000000190000000600000005000000f6ffffff030000000400000000"
+                                   "00000000000000")
+            << true << Layout::FloatStatusWord << at(2020, 11, 25, 14, 56, 34) << -26.503687 << 31.306897 << 0.518560;
+        QTest::newRow("year first (Vantrue S1)")
+            << QByteArray::fromHex("00008000667265654750532078000000000000000000000000000000000000000000000000000000000000"
+                                   "0000000000686f72736f6e74656368000000000000414e45001500000007000000020000000300000035"
+                                   "000000050000004f744c44e277a04589c1984271bdac4202ab0d43050000007f000000070100000000"
+                                   "0000")
+            << false << Layout::FloatYearFirst << at(2021, 7, 2, 3, 53, 5) << 51.583089 << 8.296955 << 141.452053;
+        QTest::newRow("doubles, early status (Vantrue N4)")
+            << QByteArray::fromHex("000040006672656547505320f00300000d000000160000001e000000410000002cb7b41a5a71b2404e00"
+                                   "000000000000fbae08fe77f689404500000000000000be9f1a2fdd8436405c8fc2f528fc684016000000"
+                                   "0c0000000e000000f2fbffff42000000020000002024474e524d432c3133323233302e3030302c412c"
+                                   "343732312e33353139372c4e2c30303833302e38303835392c452c32322e3531392c3139392e38382c"
+                                   "3134313232322c2c2c412a37350d0a0000000000000000000000")
+            << true << Layout::DoubleReportEarlyStatus << at(2022, 12, 14, 13, 22, 30) << 47.355866 << 8.513477
+            << 41.705188;
+        // The deciphered text as shown there, enciphered again.
+        QByteArray text = QByteArray::fromHex("0000584b5a44fefe32303138303932343232343932380c35353637475020202000000000"
+                                              "00034e3430343634333530573030373034303330383030303030303037");
+        text += QByteArray(0x101 - text.size(), '\0');
+        for (char &c : text)
+            c = char(quint8(c) ^ 0xaa);
+        QTest::newRow("XOR text (Azdome)") << QByteArray::fromHex("00008000667265654750532005010000") + "\x01\x03" + text
+                                           << false << Layout::XorText << at(2018, 9, 24, 22, 49, 28) << 40.773917
+                                           << -7.067180 << 7.0;
+    }
+
+    void documentedBlocks()
+    {
+        QFETCH(QByteArray, block);
+        QFETCH(bool, scanned);
+        QFETCH(Layout, readAs);
+        QFETCH(QDateTime, utc);
+        QFETCH(double, latitude);
+        QFETCH(double, longitude);
+        QFETCH(double, speedKmh);
+        const FreeGpsRecord record = FreeGpsBlock::Parse(
+            block, scanned ? FreeGpsBlock::Found::Scanned : FreeGpsBlock::Found::Indexed, Nmea);
+        QCOMPARE(record.Kind, readAs);
+        QCOMPARE(record.Fixes.size(), 1);
+        const GpsFix &fix = record.Fixes.first();
+        QVERIFY(fix.Valid);
+        QCOMPARE(fix.Utc, utc);
+        QVERIFY2(Near(fix.Latitude, latitude, 1e-6), qPrintable(QString::number(fix.Latitude, 'f', 7)));
+        QVERIFY2(Near(fix.Longitude, longitude, 1e-6), qPrintable(QString::number(fix.Longitude, 'f', 7)));
+        QVERIFY2(Near(fix.SpeedKmh, speedKmh, 1e-5), qPrintable(QString::number(fix.SpeedKmh, 'f', 7)));
+    }
+
     // Blocks that cannot be read give one fix without a position (the
     // second still counts), never a wrong one.
     void badBlocks_data()
