@@ -364,8 +364,11 @@ GpsFix NmeaFix(const QByteArray &Text, const FreeGpsBlock::NmeaReader &Nmea)
     const QByteArray sentences = NmeaSentences::Resealed(Text);
     if (!Nmea || sentences.isEmpty())
         return {};
-    const GpsFixList fixes = NmeaSentences::Plausible(Nmea(sentences));
-    for (const GpsFix &fix : fixes) {
+    GpsFixList fixes = NmeaSentences::Plausible(Nmea(sentences));
+    // The block's second is the report's place.
+    for (GpsFix &fix : fixes)
+        fix.OffsetMs = 0;
+    for (const GpsFix &fix : std::as_const(fixes)) {
         if (fix.Valid && fix.SpeedKmh <= MaxSpeedKmh)
             return fix;
     }
