@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libxkbcommon-dev
   libqt6sql6-sqlite zlib1g-dev
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
-  libavformat-dev libavcodec-dev libavutil-dev
+  libavformat-dev libavcodec-dev libavutil-dev libprotobuf-dev protobuf-compiler
   libjs-leaflet
   xvfb xauth xdotool imagemagick ffmpeg openbox gpsbabel
   clang libclang-rt-14-dev libbenchmark-dev

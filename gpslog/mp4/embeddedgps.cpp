@@ -3,12 +3,32 @@
 #include "gpslog/mp4/blackvuegps.h"
 #include "gpslog/mp4/gpmfgps.h"
 #include "gpslog/mp4/mp4boxes.h"
+#include "gpslog/mp4/nextbasegps.h"
 #include "gpslog/mp4/novatekgps.h"
 #include "gpslog/mp4/seventymaigps.h"
+#include "gpslog/mp4/subtitlegps.h"
+#include "gpslog/mp4/teslagps.h"
 
 #include <QFile>
 
 #include <algorithm>
+
+namespace {
+
+// Device, or the same file opened again unbuffered into Own when Device is
+// a buffered file.
+QIODevice &Unbuffered(QIODevice &Device, QFile &Own)
+{
+    const auto *file = qobject_cast<const QFile *>(&Device);
+    if (!file || (file->openMode() & QIODevice::Unbuffered))
+        return Device;
+    Own.setFileName(file->fileName());
+    if (!Own.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || Own.size() != file->size())
+        return Device;
+    return Own;
+}
+
+} // namespace
 
 EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaToFixes &Nmea)
 {
@@ -22,7 +42,7 @@ EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaToFixes &Nmea
     };
     if (auto result = found(Layout::SeventyMai, SeventyMaiGps::Read(boxes)))
         return *result;
-    if (auto result = found(Layout::Novatek, NovatekGps::Read(boxes)))
+    if (auto result = found(Layout::Novatek, NovatekGps::Read(boxes, Nmea)))
         return *result;
     if (Nmea) {
         const QByteArray text = BlackVueGps::NmeaText(boxes);
@@ -32,6 +52,22 @@ EmbeddedGps::Result EmbeddedGps::Read(QIODevice &Device, const NmeaToFixes &Nmea
         }
     }
     if (auto result = found(Layout::GoPro, GpmfGps::Read(boxes)))
+        return *result;
+    if (Nmea) {
+        if (auto result = found(Layout::Nextbase, NextbaseGps::Read(boxes, Nmea)))
+            return *result;
+    }
+    if (auto result = found(Layout::Subtitle, SubtitleGps::Read(boxes, Nmea)))
+        return *result;
+    // The last two read a few bytes at many places of a file, which a
+    // buffered file would fill its whole buffer for each time: a file is
+    // read through an unbuffered handle of its own.
+    QFile unbuffered;
+    QIODevice &seeking = Unbuffered(Device, unbuffered);
+    const Mp4Boxes seekingBoxes(seeking);
+    if (auto result = found(Layout::Tesla, TeslaGps::Read(seeking, seekingBoxes)))
+        return *result;
+    if (auto result = found(Layout::NovatekUnindexed, NovatekGps::Scan(seekingBoxes, Nmea)))
         return *result;
     return {};
 }
@@ -60,6 +96,14 @@ QString EmbeddedGps::LayoutName(Layout Source)
         return QStringLiteral("BlackVue");
     case Layout::GoPro:
         return QStringLiteral("GoPro");
+    case Layout::Nextbase:
+        return QStringLiteral("Nextbase");
+    case Layout::Subtitle:
+        return QStringLiteral("Subtitle track");
+    case Layout::Tesla:
+        return QStringLiteral("Tesla");
+    case Layout::NovatekUnindexed:
+        return QStringLiteral("Novatek without index");
     case Layout::None:
         break;
     }

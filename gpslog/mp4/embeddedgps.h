@@ -26,10 +26,21 @@ public:
         BlackVue,
         // GPMF in a 'gpmd' metadata track.
         GoPro,
+        // Binary records in a subtitle track.
+        Nextbase,
+        // NMEA or "date time latitude longitude speed" lines in a text
+        // subtitle track.
+        Subtitle,
+        // H.264 SEI messages in every frame of the video.
+        Tesla,
+        // "freeGPS " blocks in 'mdat' without a 'gps ' index.
+        NovatekUnindexed,
     };
 
     // Turns NMEA text (lines that may start with "[<unix milliseconds>]")
-    // into fixes, for the BlackVue layout; the NMEA reader provides it.
+    // into fixes, for the layouts that store NMEA sentences (BlackVue,
+    // subtitles, Nextbase, some Novatek firmware); the NMEA reader provides
+    // it.
     using NmeaToFixes = std::function<GpsFixList(const QByteArray &Text)>;
 
     struct Result
@@ -40,9 +51,13 @@ public:
         GpsFixList Fixes;
     };
 
-    // Layouts are tried in a fixed order: 70mai, Novatek, BlackVue (only
-    // with an NMEA reader), GoPro. A file that cannot be opened or read
-    // gives Layout::None.
+    // Layouts are tried in a fixed order, the first holding a fix wins:
+    // 70mai, Novatek, BlackVue, GoPro, Nextbase, Subtitle, Tesla,
+    // NovatekUnindexed. Boxes of their own come first; then the layouts
+    // read through a track's samples; the scan of the media data, which
+    // reads the most, comes last. Without an NMEA reader, BlackVue and
+    // Nextbase are skipped and NMEA text elsewhere gives no fix. A file
+    // that cannot be opened or read gives Layout::None.
     static Result Read(QIODevice &Device, const NmeaToFixes &Nmea = {});
     static Result Read(const QString &Path, const NmeaToFixes &Nmea = {});
 

@@ -1,153 +1,103 @@
 #include "novatekgps.h"
 
-#include "gpslog/gpsposition.h"
 #include "gpslog/mp4/mp4boxes.h"
 
-#include <QDate>
-#include <QTime>
-#include <QTimeZone>
 #include <QtEndian>
 
 #include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstring>
+#include <optional>
 
 namespace {
 
 // The index: big-endian version and count, then (offset, size) pairs.
 constexpr qint64 IndexHeaderBytes = 8;
 constexpr qint64 IndexEntryBytes = 8;
-
-// A block: big-endian size, the marker, then somewhere the report.
-constexpr char BlockMarker[] = "freeGPS ";
-constexpr qsizetype MarkerAt = 4;
-constexpr qsizetype MarkerLength = sizeof(BlockMarker) - 1;
-constexpr qsizetype ReportStart = MarkerAt + MarkerLength;
-
-// The report: little-endian u32 hour, minute, second, year, month, day; the
-// characters status, N/S, E/W and a pad byte; little-endian f32 latitude
-// and longitude (DDMM.MMMM), speed in knots and course. It is found by its
-// characters, so the numbers are read relative to the status byte.
-constexpr qsizetype TimeFields = 6;
-constexpr qsizetype TimeBytes = TimeFields * 4;
-constexpr qsizetype LatitudeAfterStatus = 4;
-constexpr qsizetype LongitudeAfterStatus = 8;
-constexpr qsizetype SpeedAfterStatus = 12;
-constexpr qsizetype CourseAfterStatus = 16;
-constexpr qsizetype ReportAfterStatus = 20;
-
-constexpr char FixStatus = 'A';
-constexpr char NoFixStatus = 'V';
-
-// Most firmware writes the year less 2000, some the full year.
-constexpr int CenturyBase = 2000;
-constexpr int LastShortYear = 99;
-constexpr int FirstFullYear = 2000;
-constexpr int LastFullYear = 2099;
-
-constexpr double KnotsToKmh = 1.852;
-// Faster than any car: a speed above this is a misread report.
-constexpr double MaxSpeedKnots = 500.0;
-constexpr double FullCircle = 360.0;
 constexpr qint64 MillisecondsPerSecond = 1000;
 
-// The start of a block, where its report lies.
-using BlockStart = std::array<char, NovatekGps::MaxBlockBytes>;
+// A block's start: its size (written with a zero first and last byte,
+// 0x00008000 or 0x00004000 in the files seen), then "freeGPS ".
+constexpr qint64 BlockHeaderBytes = 12;
+constexpr char Marker[] = "freeGPS ";
+constexpr qsizetype MarkerAt = 4;
+// The any-place search reads this much at a time, keeping the bytes a
+// header could straddle.
+constexpr qint64 SearchChunkBytes = 64 * 1024;
+constexpr qint64 CompactHeaderBytes = 8;
+constexpr qint64 LargeHeaderBytes = 16;
 
-quint32 Word(const BlockStart &Block, qsizetype At)
+bool IsScannedBlockHeader(QByteArrayView Bytes)
 {
-    return qFromLittleEndian<quint32>(Block.data() + At);
+    return Bytes.size() >= BlockHeaderBytes && Bytes[0] == 0 && Bytes[3] == 0 && FreeGpsBlock::IsBlockStart(Bytes);
 }
 
-float Real(const BlockStart &Block, qsizetype At)
+// Appends a block's fixes, placed in its second.
+void AddBlock(const FreeGpsRecord &Record, qint64 Second, GpsFixList &Fixes)
 {
-    const quint32 bits = Word(Block, At);
-    float value = 0.0f;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+    for (GpsFix fix : Record.Fixes) {
+        fix.OffsetMs = Second * MillisecondsPerSecond + std::max<qint64>(fix.OffsetMs, 0);
+        Fixes.append(fix);
+    }
 }
 
-// The date and time before a status byte, or an invalid one when they are
-// not a plausible moment.
-QDateTime TimeBefore(const BlockStart &Block, qsizetype StatusAt)
+// The first block header within the media data's first megabytes: on the
+// file's 32 KB boundaries, or anywhere in its first ScanAnyPlaceBytes.
+std::optional<qint64> FirstBlock(const Mp4Boxes &Boxes, const Mp4Box &Media)
 {
-    const qsizetype at = StatusAt - TimeBytes;
-    const quint32 hour = Word(Block, at);
-    const quint32 minute = Word(Block, at + 4);
-    const quint32 second = Word(Block, at + 8);
-    quint32 year = Word(Block, at + 12);
-    const quint32 month = Word(Block, at + 16);
-    const quint32 day = Word(Block, at + 20);
-    if (year <= LastShortYear)
-        year += CenturyBase;
-    else if (year < FirstFullYear || year > LastFullYear)
-        return {};
-    // QDate and QTime reject what is out of range (month 13, hour 24, ...).
-    if (month > 12 || day > 31 || hour > 23 || minute > 59 || second > 59)
-        return {};
-    const QDate date{int(year), int(month), int(day)};
-    const QTime time{int(hour), int(minute), int(second)};
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return QDateTime(date, time, QTimeZone::utc());
+    const qint64 start = Media.PayloadOffset();
+    const qint64 end = Media.End();
+    const qint64 anyPlaceEnd = std::min(end, start + NovatekGps::ScanAnyPlaceBytes);
+    for (qint64 at = start; at + BlockHeaderBytes <= anyPlaceEnd; at += SearchChunkBytes - BlockHeaderBytes) {
+        const QByteArray chunk = Boxes.Read(at, std::min(SearchChunkBytes, anyPlaceEnd - at));
+        for (qsizetype found = chunk.indexOf(Marker); found >= 0; found = chunk.indexOf(Marker, found + 1)) {
+            const qsizetype header = found - MarkerAt;
+            if (header >= 0 && IsScannedBlockHeader(QByteArrayView(chunk).sliced(header)))
+                return at + header;
+        }
+        if (chunk.size() < SearchChunkBytes)
+            break;
+    }
+    const qint64 boundariesEnd = std::min(end, start + NovatekGps::ScanBoundariesBytes);
+    const qint64 firstBoundary = (anyPlaceEnd + NovatekGps::BlockStride - 1) / NovatekGps::BlockStride * NovatekGps::BlockStride;
+    for (qint64 at = firstBoundary; at + BlockHeaderBytes <= boundariesEnd; at += NovatekGps::BlockStride) {
+        if (IsScannedBlockHeader(Boxes.Read(at, BlockHeaderBytes)))
+            return at;
+    }
+    return std::nullopt;
 }
 
-bool IsStatusAt(const BlockStart &Block, qsizetype At)
+// The first 'mdat' box; when the recording was cut (the recorder lost its
+// power) and the box claims more than the file holds, the part the file
+// does hold.
+std::optional<Mp4Box> MediaData(const Mp4Boxes &Boxes)
 {
-    const char status = Block[At];
-    const char northSouth = Block[At + 1];
-    const char eastWest = Block[At + 2];
-    return (status == FixStatus || status == NoFixStatus) && (northSouth == 'N' || northSouth == 'S')
-        && (eastWest == 'E' || eastWest == 'W');
+    const QList<Mp4Box> boxes = Boxes.Children(Boxes.Root());
+    for (const Mp4Box &box : boxes) {
+        if (box.Type == Mp4Boxes::FourCc("mdat"))
+            return box.PayloadSize() >= BlockHeaderBytes ? std::optional<Mp4Box>(box) : std::nullopt;
+    }
+    const qint64 next = boxes.isEmpty() ? 0 : boxes.last().End();
+    const QByteArray header = Boxes.Read(next, LargeHeaderBytes);
+    if (header.size() < CompactHeaderBytes || header.mid(4, 4) != "mdat")
+        return std::nullopt;
+    Mp4Box cut;
+    cut.Type = Mp4Boxes::FourCc("mdat");
+    cut.Offset = next;
+    cut.Depth = 1;
+    cut.HeaderSize = qFromBigEndian<quint32>(header.constData()) == 1 ? LargeHeaderBytes : CompactHeaderBytes;
+    cut.Size = Boxes.FileSize() - next;
+    if (cut.PayloadSize() < BlockHeaderBytes)
+        return std::nullopt;
+    return cut;
 }
 
 } // namespace
 
 GpsFix NovatekGps::Decode(const QByteArray &Bytes)
 {
-    GpsFix fix;
-    const qsizetype size = std::min<qsizetype>(Bytes.size(), MaxBlockBytes);
-    if (size < ReportStart)
-        return fix;
-    // A copy of fixed size, so that every read is plainly inside it (the
-    // compiler cannot tell that the size check keeps reads of the QByteArray
-    // inside it, and warns).
-    BlockStart block{};
-    std::memcpy(block.data(), Bytes.constData(), size_t(size));
-    if (std::memcmp(block.data() + MarkerAt, BlockMarker, MarkerLength) != 0)
-        return fix;
-    for (qsizetype at = ReportStart + TimeBytes; at + ReportAfterStatus <= size; ++at) {
-        if (!IsStatusAt(block, at))
-            continue;
-        const QDateTime utc = TimeBefore(block, at);
-        if (!utc.isValid())
-            continue;
-        fix.Utc = utc;
-        if (block[at] != FixStatus)
-            return fix;
-        double latitude = GpsPosition::FromDegreesMinutes(Real(block, at + LatitudeAfterStatus));
-        double longitude = GpsPosition::FromDegreesMinutes(Real(block, at + LongitudeAfterStatus));
-        if (block[at + 1] == 'S')
-            latitude = -latitude;
-        if (block[at + 2] == 'W')
-            longitude = -longitude;
-        const double knots = Real(block, at + SpeedAfterStatus);
-        const double course = Real(block, at + CourseAfterStatus);
-        if (!GpsPosition::IsPlausible(latitude, longitude) || !(knots >= 0.0 && knots <= MaxSpeedKnots))
-            return fix;
-        fix.Valid = true;
-        fix.Latitude = latitude;
-        fix.Longitude = longitude;
-        fix.SpeedKmh = knots * KnotsToKmh;
-        if (course >= 0.0 && course <= FullCircle)
-            fix.Course = course;
-        return fix;
-    }
-    return fix;
+    return FreeGpsBlock::Parse(Bytes).Fixes.value(0);
 }
 
-GpsFixList NovatekGps::Read(const Mp4Boxes &Boxes)
+GpsFixList NovatekGps::Read(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFixes &Nmea)
 {
     GpsFixList fixes;
     const std::optional<Mp4Box> index = Boxes.Find("moov/gps ");
@@ -169,9 +119,30 @@ GpsFixList NovatekGps::Read(const Mp4Boxes &Boxes)
         // Some firmware sizes the index ahead and leaves the unused pairs zero.
         if (offset == 0 && size == 0)
             continue;
-        GpsFix fix = Decode(Boxes.Read(offset, std::min<qint64>(size, MaxBlockBytes)));
-        fix.OffsetMs = i * MillisecondsPerSecond;
-        fixes.append(fix);
+        const QByteArray block = Boxes.Read(offset, std::min<qint64>(size, FreeGpsBlock::MaxBlockBytes));
+        AddBlock(FreeGpsBlock::Parse(block, FreeGpsBlock::Found::Indexed, Nmea), i, fixes);
+    }
+    return fixes;
+}
+
+GpsFixList NovatekGps::Scan(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFixes &Nmea)
+{
+    GpsFixList fixes;
+    const std::optional<Mp4Box> media = MediaData(Boxes);
+    if (!media)
+        return fixes;
+    const std::optional<qint64> first = FirstBlock(Boxes, *media);
+    if (!first)
+        return fixes;
+    // Only the headers on the boundaries are read, a few bytes each, and a
+    // block's start where there is one: a long recording costs a seek a
+    // boundary, never a read of its pictures.
+    qint64 second = 0;
+    for (qint64 at = *first; at + BlockHeaderBytes <= media->End() && second < MaxBlocks; at += BlockStride) {
+        if (!IsScannedBlockHeader(Boxes.Read(at, BlockHeaderBytes)))
+            continue;
+        const qint64 room = std::min<qint64>(FreeGpsBlock::MaxBlockBytes, media->End() - at);
+        AddBlock(FreeGpsBlock::Parse(Boxes.Read(at, room), FreeGpsBlock::Found::Scanned, Nmea), second++, fixes);
     }
     return fixes;
 }

@@ -37,11 +37,21 @@ double Coordinate(const char *Record, qsizetype HemisphereAt, qsizetype At, char
 
 GpsFixList SeventyMaiGps::Read(const Mp4Boxes &Boxes)
 {
+    // Some firmware writes an empty box first and the records in a later
+    // one: every box counts, in file order, and all of them together are
+    // read up to MaxRecords records.
+    GpsFixList fixes;
+    qint64 budget = qint64(MaxRecords) * RecordSize;
     for (const Mp4Box &box : Boxes.Children(Boxes.Root())) {
-        if (box.Type == Mp4Boxes::FourCc("GPS "))
-            return Decode(Boxes.ReadPayload(box, qint64(MaxRecords) * RecordSize));
+        if (box.Type != Mp4Boxes::FourCc("GPS "))
+            continue;
+        const QByteArray payload = Boxes.ReadPayload(box, budget);
+        fixes += Decode(payload);
+        budget -= payload.size() / RecordSize * RecordSize;
+        if (budget < RecordSize)
+            break;
     }
-    return {};
+    return fixes;
 }
 
 GpsFixList SeventyMaiGps::Decode(const QByteArray &Payload)

@@ -18,6 +18,7 @@ public:
     // No more records are read than this (a day at one a second).
     static constexpr int MaxRecords = 24 * 60 * 60;
 
+    // The records of every top-level 'GPS ' box, in file order.
     static GpsFixList Read(const Mp4Boxes &Boxes);
     // The records of a box's payload; a record of zeros is an unused slot
     // and gives nothing, a partial record at the end is ignored.

@@ -1,11 +1,13 @@
 // Where the catalogue finds a recording's GPS when the recorder's log is not
 // at its place: inside the video, then side files with the video's base
 // name (NMEA, GPX, SRT); the rating of each source's seconds, the tooltip text, and a source
-// that changes or vanishes before play.
+// that changes or vanishes before play. Every layout of GPS inside a video
+// is found on import.
 
 #include "catalogue/uvideoandgpsfiles.h"
 #include "gpslog/gpslogdata.h"
 #include "mp4gpswriter.h"
+#include "teslaseiwriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,6 +125,39 @@ private slots:
             << "CLIP0005.MP4" << Mp4GpsWriter::SeventyMai(WithoutFixes(drive, 12)) << QStringList()
             << QByteArrayList() << GpsSourceKind::InsideVideo << "CLIP0005.MP4" << "Unavailable"
             << "GPS inside the video: 12 fixes in 60 s";
+        QTest::newRow("70mai in two boxes, the first empty")
+            << "CLIP0041.MP4" << Mp4GpsWriter::SeventyMaiBoxes({drive.mid(0, 30), drive.mid(30)}) << QStringList()
+            << QByteArrayList() << GpsSourceKind::InsideVideo << "CLIP0041.MP4" << "Available"
+            << "GPS inside the video: 60 fixes in 60 s";
+        QList<QByteArray> droneSamples;
+        for (const GpsFix &fix : drive) {
+            droneSamples.append(Mp4GpsWriter::GpmfDevice("1", "Camera", Mp4GpsWriter::GpmfAccelerometerStream())
+                                + Mp4GpsWriter::GpmfDevice("KARM", "GoPro Karma v1.0", Mp4GpsWriter::GpmfGps5Stream({fix})));
+        }
+        QTest::newRow("GoPro, GPS of the drone") << "GOPR0042.MP4" << Mp4GpsWriter::GoProSamples(droneSamples)
+                                                 << QStringList() << QByteArrayList() << GpsSourceKind::InsideVideo
+                                                 << "GOPR0042.MP4" << "Available"
+                                                 << "GPS inside the video: 60 fixes in 60 s";
+        QTest::newRow("Nextbase subtitle records") << "CLIP0043.MP4" << Mp4GpsWriter::Nextbase(drive) << QStringList()
+                                                   << QByteArrayList() << GpsSourceKind::InsideVideo << "CLIP0043.MP4"
+                                                   << "Available" << "GPS inside the video: 60 fixes in 60 s";
+        QTest::newRow("NMEA subtitles") << "CLIP0044.MOV" << Mp4GpsWriter::NmeaSubtitles(drive, "text") << QStringList()
+                                        << QByteArrayList() << GpsSourceKind::InsideVideo << "CLIP0044.MOV"
+                                        << "Available" << "GPS inside the video: 60 fixes in 60 s";
+        QTest::newRow("date and time subtitles") << "CLIP0045.MP4" << Mp4GpsWriter::LineSubtitles(drive)
+                                                 << QStringList() << QByteArrayList() << GpsSourceKind::InsideVideo
+                                                 << "CLIP0045.MP4" << "Available"
+                                                 << "GPS inside the video: 60 fixes in 60 s";
+        NovatekOptions doubles;
+        doubles.Kind = NovatekOptions::Layout::DoubleReport;
+        QTest::newRow("Novatek, double coordinates") << "CLIP0046.MP4" << Mp4GpsWriter::Novatek(drive, doubles)
+                                                     << QStringList() << QByteArrayList() << GpsSourceKind::InsideVideo
+                                                     << "CLIP0046.MP4" << "Available"
+                                                     << "GPS inside the video: 60 fixes in 60 s";
+        QTest::newRow("Novatek without index") << "CLIP0047.MP4" << Mp4GpsWriter::NovatekUnindexed(drive)
+                                               << QStringList() << QByteArrayList() << GpsSourceKind::InsideVideo
+                                               << "CLIP0047.MP4" << "Available"
+                                               << "GPS inside the video: 60 fixes in 60 s";
         QTest::newRow("NMEA side file") << "CLIP0006.MOV" << noGps << QStringList{"CLIP0006.NMEA"}
                                         << QByteArrayList{PlainNmea(drive)} << GpsSourceKind::NmeaFile
                                         << "CLIP0006.NMEA" << "Available" << "NMEA file CLIP0006.NMEA: 60 fixes in 60 s";
@@ -246,6 +281,26 @@ private slots:
         // Out of range asks give nothing.
         QCOMPARE(catalogue.GetGpsSourceKind(1), GpsSourceKind::None);
         QVERIFY(catalogue.GetGpsSourceText(-1).isEmpty());
+    }
+
+    // A Tesla camera file: a fix in every frame, ten a second.
+    void teslaFile()
+    {
+        QFile base(QStringLiteral(VIALUMO_TESTDATA_DIR "/tesla-base.h264"));
+        QVERIFY(base.open(QIODevice::ReadOnly));
+        const QString folder = ClipFolder();
+        const QString video
+            = Write(folder + QStringLiteral("/2025-12-01_10-00-00-front.mp4"), TeslaSeiWriter::Drive(base.readAll(), 10));
+        UVideoAndGpsfiles catalogue;
+        catalogue.AddVideoAndGpsfiles({video});
+        QCOMPARE(catalogue.GetGpsSourceKind(0), GpsSourceKind::InsideVideo);
+        QCOMPARE(catalogue.GetGpsfileStatus(0), QStringLiteral("Available"));
+        QCOMPARE(catalogue.GetGpsSourceText(0), QStringLiteral("GPS inside the video: 30 fixes in 3 s"));
+        GpsLogData log;
+        log.ReadGpsSource(catalogue.GetGpsfilePath(0), catalogue.GetVideoPath(0));
+        QCOMPARE(log.GetGpsDataCount(), 3);
+        QVERIFY(log.GetFixAt(2).Valid);
+        QVERIFY(std::fabs(log.GetFixAt(2).Latitude - (52.190583 + 2.0 * 0.00011)) < 1e-9);
     }
 
     void realSeventyMaiFile()

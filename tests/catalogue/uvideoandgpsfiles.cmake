@@ -10,7 +10,9 @@ vialumo_add_qtest(NAME tst_ufoldersearch
 # generated videos and side files in a QTemporaryDir.
 vialumo_add_qtest(NAME tst_gpssourcechain
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_gpssourcechain.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
+          ${CMAKE_SOURCE_DIR}/tests/support/teslaseiwriter.cpp
   LIBS vialumo_catalogue)
+add_dependencies(tst_gpssourcechain vialumo_teslabase)
 # The cameras of one moment as one recording: the naming table over card
 # trees made at test time, GPS from the first camera with any, later imports
 # that join listed recordings.

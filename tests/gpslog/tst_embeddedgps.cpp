@@ -8,12 +8,15 @@
 #include "gpslog/mp4/novatekgps.h"
 #include "gpslog/mp4/seventymaigps.h"
 #include "mp4gpswriter.h"
+#include "teslaseiwriter.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QtTest>
 
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 
 using W = Mp4GpsWriter;
 using Layout = EmbeddedGps::Layout;
@@ -37,6 +40,13 @@ EmbeddedGps::Result ReadBytes(const QByteArray &File, const EmbeddedGps::NmeaToF
     buffer.setData(File);
     buffer.open(QIODevice::ReadOnly);
     return EmbeddedGps::Read(buffer, Nmea);
+}
+
+// The H.264 stream the Tesla files are made of.
+QByteArray TeslaBase()
+{
+    QFile file(QStringLiteral(VIALUMO_TESTDATA_DIR "/tesla-base.h264"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool Near(double A, double B, double Within = Tolerance)
@@ -73,6 +83,14 @@ class TestEmbeddedGps : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // Some Novatek firmware writes local time; here it is UTC, so that
+        // every block's time reads back as written.
+        qputenv("TZ", "UTC0");
+        tzset();
+    }
+
     void realSeventyMai_data()
     {
         QTest::addColumn<QString>("path");
@@ -439,6 +457,182 @@ private slots:
         QVERIFY(Near(result.Fixes.last().Latitude, drive.last().Latitude, 1e-7));
     }
 
+    // Firmware that writes an empty 'GPS ' box first and its records in
+    // later ones: every box is read, in file order.
+    void seventyMaiBoxes_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QList<int>>("seconds");
+        const GpsFixList drive = W::Drive(5);
+        QTest::newRow("empty box, then the records") << W::SeventyMaiBoxes({drive}) << QList<int>{0, 1, 2, 3, 4};
+        QTest::newRow("records split over two boxes")
+            << W::SeventyMaiBoxes({drive.mid(0, 2), drive.mid(2)}) << QList<int>{0, 1, 2, 3, 4};
+        QTest::newRow("only empty boxes") << W::SeventyMaiBoxes({{}, {}}) << QList<int>{};
+        QByteArray cut = W::SeventyMaiBoxes({drive.mid(0, 3), drive.mid(3)});
+        cut.chop(36 + 1);
+        // The last box claims more than the file holds: the walk stops before it.
+        QTest::newRow("last box cut") << cut << QList<int>{0, 1, 2};
+    }
+
+    void seventyMaiBoxes()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QList<int>, seconds);
+        const EmbeddedGps::Result result = ReadBytes(file);
+        QList<int> got;
+        for (const GpsFix &fix : result.Fixes)
+            got.append(int(fix.OffsetMs / 1000));
+        QCOMPARE(got, seconds);
+        QCOMPARE(result.Source, seconds.isEmpty() ? Layout::None : Layout::SeventyMai);
+    }
+
+    void seventyMaiBoxesAreBoundedTogether()
+    {
+        const GpsFixList drive = W::Drive(3);
+        QList<GpsFixList> parts;
+        for (int i = 0; i < 4; ++i)
+            parts.append(drive);
+        QByteArray file = W::SeventyMaiBoxes(parts);
+        // A box of zero slots as large as the bound comes first: nothing after it is read.
+        file.insert(W::SeventyMai({}).size(), W::Box("GPS ", QByteArray(SeventyMaiGps::MaxRecords * 36, '\0')));
+        QCOMPARE(ReadBytes(file).Fixes.size(), 0);
+    }
+
+    // GPS written by another device than the camera (a drone, a gimbal) in
+    // its own stream of the 'gpmd' track; 'GPS9' of newer cameras. The fixes
+    // of one device are taken, never two devices' mixed.
+    void gpmfDevices_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("samples");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("valid");
+        QTest::addColumn<double>("firstLatitude");
+        QTest::addColumn<bool>("timed");
+        const GpsFixList camera = W::Drive(4);
+        const GpsFixList drone = W::Drive(4, -33.8688, 151.2093);
+        const QByteArray cameraOnly = W::GpmfDevice("1", "Camera", W::GpmfAccelerometerStream());
+        const QByteArray droneGps = W::GpmfDevice("KARM", "GoPro Karma v1.0", W::GpmfGps5Stream(drone));
+        QTest::newRow("GPS in the drone's device after the camera's")
+            << QList<QByteArray>{cameraOnly + droneGps, cameraOnly + droneGps} << 8 << 8 << drone[0].Latitude << true;
+        QTest::newRow("drone first, numeric id")
+            << QList<QByteArray>{W::GpmfDevice("7", "Gimbal", W::GpmfGps5Stream(drone)) + cameraOnly} << 4 << 4
+            << drone[0].Latitude << true;
+        QTest::newRow("camera without a lock, drone with one")
+            << QList<QByteArray>{W::GpmfDevice("1", "Camera", W::GpmfGps5Stream(camera, 0)) + droneGps} << 4 << 4
+            << drone[0].Latitude << true;
+        QTest::newRow("both with a lock: the one with more fixes")
+            << QList<QByteArray>{W::GpmfDevice("1", "Camera", W::GpmfGps5Stream(camera.mid(0, 2)))
+                                 + W::GpmfDevice("KARM", "Karma", W::GpmfGps5Stream(drone))}
+            << 4 << 4 << drone[0].Latitude << true;
+        QTest::newRow("both alike: the first")
+            << QList<QByteArray>{W::GpmfDevice("1", "Camera", W::GpmfGps5Stream(camera)) + droneGps} << 4 << 4
+            << camera[0].Latitude << true;
+        QTest::newRow("device without an id or a name")
+            << QList<QByteArray>{W::GpmfNested("DEVC", W::GpmfGps5Stream(camera))} << 4 << 4 << camera[0].Latitude
+            << true;
+        QTest::newRow("GPS9 only") << QList<QByteArray>{W::GpmfDevice("1", "HERO13", W::GpmfGps9Stream(camera))} << 4
+                                   << 4 << camera[0].Latitude << true;
+        QTest::newRow("GPS5 and GPS9: GPS5 read")
+            << QList<QByteArray>{W::GpmfDevice("1", "HERO11", W::GpmfGps5Stream(camera) + W::GpmfGps9Stream(camera.mid(0, 3)))}
+            << 4 << 4 << camera[0].Latitude << true;
+        QTest::newRow("GPS9 without a fix")
+            << QList<QByteArray>{W::GpmfDevice("1", "HERO13", W::GpmfGps9Stream(camera, 0))} << 4 << 0 << 0.0 << true;
+        QByteArray otherStructure = W::GpmfDevice("1", "HERO13", W::GpmfGps9Stream(camera));
+        otherStructure.replace("lllllllSS", "llllllllS");
+        QTest::newRow("GPS9 of another structure") << QList<QByteArray>{otherStructure} << 0 << 0 << 0.0 << true;
+        QByteArray noStructure = W::GpmfDevice("1", "HERO13", W::GpmfGps9Stream(camera));
+        noStructure.replace("TYPE", "XXXX");
+        QTest::newRow("GPS9 of the usual structure, not told") << QList<QByteArray>{noStructure} << 4 << 4
+                                                               << camera[0].Latitude << true;
+        QTest::newRow("no GPS anywhere") << QList<QByteArray>{cameraOnly} << 0 << 0 << 0.0 << true;
+    }
+
+    void gpmfDevices()
+    {
+        QFETCH(QList<QByteArray>, samples);
+        QFETCH(int, count);
+        QFETCH(int, valid);
+        QFETCH(double, firstLatitude);
+        QFETCH(bool, timed);
+        const EmbeddedGps::Result result = ReadBytes(W::GoProSamples(samples));
+        QCOMPARE(result.Fixes.size(), valid > 0 ? count : 0);
+        QCOMPARE(EmbeddedGps::ValidFixCount(result.Fixes), valid);
+        QCOMPARE(result.Source, valid > 0 ? Layout::GoPro : Layout::None);
+        QBuffer buffer;
+        buffer.setData(W::GoProSamples(samples));
+        buffer.open(QIODevice::ReadOnly);
+        const GpsFixList all = GpmfGps::Read(Mp4Boxes(buffer));
+        QCOMPARE(all.size(), count);
+        if (valid == 0)
+            return;
+        QVERIFY(Near(all.first().Latitude, firstLatitude, 1e-7));
+        QCOMPARE(all.first().Utc.isValid(), timed);
+        QCOMPARE(all.first().Utc, W::Drive(1).first().Utc);
+        for (qsizetype i = 1; i < all.size(); ++i)
+            QVERIFY(all[i].OffsetMs > all[i - 1].OffsetMs);
+    }
+
+    // GPS9 carries each fix's own date and time, kind of fix and precision.
+    void gpmfGps9()
+    {
+        GpsFixList drive = W::Drive(3);
+        drive[1].Utc = drive[1].Utc.addMSecs(250);
+        const QByteArray sample = W::GpmfDevice("1", "HERO13", W::GpmfGps9Stream(drive));
+        const GpsFixList fixes = GpmfGps::Decode(sample, 2000, 1000);
+        QCOMPARE(fixes.size(), 3);
+        for (qsizetype i = 0; i < fixes.size(); ++i) {
+            QCOMPARE(fixes[i].Utc, drive[i].Utc);
+            QCOMPARE(fixes[i].OffsetMs, 2000 + i * 1000 / 3);
+            QVERIFY(Near(fixes[i].Latitude, drive[i].Latitude, 1e-7));
+            QVERIFY(Near(fixes[i].Longitude, drive[i].Longitude, 1e-7));
+            QVERIFY(Near(fixes[i].SpeedKmh, drive[i].SpeedKmh, 0.01));
+            QVERIFY(Near(fixes[i].Altitude, drive[i].Altitude, 0.001));
+        }
+    }
+
+    // A stream's entries as the acceleration reader will take them: scale
+    // and structure in force for each entry, with its device.
+    void gpmfStreams()
+    {
+        const QByteArray sample = W::GpmfDevice("KARM", "Karma", W::GpmfAccelerometerStream())
+            + W::GpmfDevice("1", "Camera",
+                            W::GpmfNested("STRM", W::GpmfEntry("ACCL", 's', 6, 1, QByteArray(6, '\1'))
+                                                      + W::GpmfEntry("SCAL", 's', 2, 1, QByteArray("\0\x0a", 2))
+                                                      + W::GpmfEntry("GYRO", 's', 6, 1, QByteArray(6, '\2'))
+                                                      + W::GpmfEntry("SCAL", 's', 2, 1, QByteArray("\0\x14", 2))
+                                                      + W::GpmfEntry("MAGN", 's', 6, 1, QByteArray(6, '\3'))));
+        const QList<GpmfStream> streams = GpmfGps::Streams(sample);
+        QCOMPARE(streams.size(), 2);
+        QCOMPARE(streams[0].DeviceId, QByteArray("KARM"));
+        QCOMPARE(streams[0].DeviceName, QByteArray("Karma"));
+        QCOMPARE(streams[1].DeviceName, QByteArray("Camera"));
+        QCOMPARE(streams[1].Data.size(), 3);
+        // Before the first scale: the first; after it: the latest.
+        QCOMPARE(streams[1].Data[0].Scales, QList<double>{10});
+        QCOMPARE(streams[1].Data[1].Scales, QList<double>{10});
+        QCOMPARE(streams[1].Data[2].Scales, QList<double>{20});
+        const GpmfEntry &accl = streams[0].Data.last();
+        QCOMPARE(Mp4Boxes::TypeName(accl.Key), QByteArray("ACCL"));
+        QCOMPARE(accl.Repeat, 4);
+        QCOMPARE(accl.Payload.size(), 24);
+    }
+
+    // Two 'gpmd' tracks (the camera's, then a device's): the one with GPS.
+    void gpmfSecondTrack()
+    {
+        const GpsFixList drive = W::Drive(3);
+        const QByteArray first = W::GpmfDevice("1", "Camera", W::GpmfAccelerometerStream());
+        const QByteArray second = W::GpmfDevice("KARM", "Karma", W::GpmfGps5Stream(drive));
+        const QByteArray head = W::FileType();
+        const QList<quint64> offsets{quint64(head.size() + 8), quint64(head.size() + 8 + first.size())};
+        const QByteArray file = head + W::Box("mdat", first + second)
+            + W::Movie(W::Track("gpmd", 1000, {{first, 1000}}, {offsets[0]})
+                       + W::Track("gpmd", 1000, {{second, 1000}}, {offsets[1]}));
+        const EmbeddedGps::Result result = ReadBytes(file);
+        QCOMPARE(result.Source, Layout::GoPro);
+        QCOMPARE(EmbeddedGps::ValidFixCount(result.Fixes), 3);
+    }
+
     // The first layout holding a fix wins; one holding records without a
     // fix does not.
     void layoutOrder_data()
@@ -456,6 +650,27 @@ private slots:
         QTest::newRow("BlackVue before GoPro")
             << W::GoPro(drive) + W::Box("free", W::Box("gps ", W::NmeaLines(drive))) << Layout::BlackVue;
         QTest::newRow("GoPro") << W::GoPro(drive) << Layout::GoPro;
+        QTest::newRow("GoPro before Nextbase")
+            << W::WithTrackAfter(W::Nextbase(drive), {{W::GpmfSample(drive), 1000}},
+                                 [](const QList<quint64> &Offsets) {
+                                     return W::Track("gpmd", 1000, {{W::GpmfSample(W::Drive(3)), 1000}}, Offsets);
+                                 })
+            << Layout::GoPro;
+        QTest::newRow("Nextbase") << W::Nextbase(drive) << Layout::Nextbase;
+        QTest::newRow("NMEA subtitles") << W::NmeaSubtitles(drive) << Layout::Subtitle;
+        QTest::newRow("date and time lines") << W::LineSubtitles(drive, "text") << Layout::Subtitle;
+        const QList<W::Sample> chapters{{W::Cue("Chapter 1"), 3000}};
+        QTest::newRow("subtitles without GPS, then Tesla")
+            << W::WithTrackAfter(TeslaSeiWriter::Drive(TeslaBase(), 10), chapters,
+                                 [&](const QList<quint64> &Offsets) { return W::SubtitleTrack("text", chapters, Offsets); })
+            << Layout::Tesla;
+        QTest::newRow("Tesla") << TeslaSeiWriter::Drive(TeslaBase(), 10) << Layout::Tesla;
+        QTest::newRow("Novatek without index") << W::NovatekUnindexed(drive) << Layout::NovatekUnindexed;
+        // An index whose blocks hold no fix: the media data is searched.
+        QTest::newRow("index without a fix, blocks in the media data")
+            << W::WithNovatekGps(W::NovatekUnindexed(drive), noFix) << Layout::NovatekUnindexed;
+        QTest::newRow("Novatek index before blocks in the media data")
+            << W::WithNovatekGps(W::NovatekUnindexed(W::Drive(2, 10.0, 10.0)), drive) << Layout::Novatek;
     }
 
     void layoutOrder()
@@ -477,6 +692,13 @@ private slots:
         QTest::newRow("70mai") << W::SeventyMai(drive, 8);
         QTest::newRow("BlackVue") << W::BlackVue(drive);
         QTest::newRow("GoPro") << W::GoPro(drive, 4);
+        QTest::newRow("GoPro, two devices")
+            << W::GoProSamples({W::GpmfDevice("1", "Camera", W::GpmfGps5Stream(drive.mid(0, 2), 0))
+                                + W::GpmfDevice("KARM", "Karma", W::GpmfGps9Stream(drive))});
+        QTest::newRow("70mai, three boxes") << W::SeventyMaiBoxes({drive.mid(0, 3), drive.mid(3)});
+        QTest::newRow("Nextbase") << W::Nextbase(drive.mid(0, 3));
+        QTest::newRow("NMEA subtitles") << W::NmeaSubtitles(drive.mid(0, 3), "text");
+        QTest::newRow("date and time lines") << W::LineSubtitles(drive.mid(0, 3));
         QFile real(RealFile("mp4-gps-box/NO20191130-120156-000121.MP4"));
         QVERIFY(real.open(QIODevice::ReadOnly));
         QTest::newRow("real 70mai") << real.readAll();
