@@ -42,15 +42,7 @@ constexpr double Fix3d = 3;
 
 constexpr double MetresPerSecondToKmh = 3.6;
 
-struct Entry
-{
-    quint32 Key = 0;
-    char Type = 0;
-    qsizetype StructBytes = 0;
-    qsizetype Repeat = 0;
-    const char *Payload = nullptr;
-    qsizetype Bytes = 0;
-};
+using Entry = GpmfGps::Entry;
 
 // What a stream has told so far; its GPS5 entries are read once the whole
 // stream is known, so the order of its entries does not matter.
@@ -230,6 +222,16 @@ void Walk(const char *Data, qsizetype Size, int Depth, qint64 StartMs, qint64 Du
 }
 
 } // namespace
+
+QList<GpmfGps::Entry> GpmfGps::ReadEntries(const char *Data, qsizetype Size)
+{
+    return Entries(Data, Size);
+}
+
+QList<double> GpmfGps::ReadNumbers(const Entry &E, qsizetype MaxValues)
+{
+    return Numbers(E, MaxValues);
+}
 
 GpsFixList GpmfGps::Decode(const QByteArray &Sample, qint64 StartMs, qint64 DurationMs)
 {

@@ -104,64 +104,70 @@ bool IsStatusAt(const BlockStart &Block, qsizetype At)
 
 } // namespace
 
-GpsFix NovatekGps::Decode(const QByteArray &Bytes)
+qsizetype NovatekGps::ReportAt(const QByteArray &Bytes)
 {
-    GpsFix fix;
     const qsizetype size = std::min<qsizetype>(Bytes.size(), MaxBlockBytes);
     if (size < ReportStart)
-        return fix;
+        return -1;
     // A copy of fixed size, so that every read is plainly inside it (the
     // compiler cannot tell that the size check keeps reads of the QByteArray
     // inside it, and warns).
     BlockStart block{};
     std::memcpy(block.data(), Bytes.constData(), size_t(size));
     if (std::memcmp(block.data() + MarkerAt, BlockMarker, MarkerLength) != 0)
-        return fix;
+        return -1;
     for (qsizetype at = ReportStart + TimeBytes; at + ReportAfterStatus <= size; ++at) {
-        if (!IsStatusAt(block, at))
-            continue;
-        const QDateTime utc = TimeBefore(block, at);
-        if (!utc.isValid())
-            continue;
-        fix.Utc = utc;
-        if (block[at] != FixStatus)
-            return fix;
-        double latitude = GpsPosition::FromDegreesMinutes(Real(block, at + LatitudeAfterStatus));
-        double longitude = GpsPosition::FromDegreesMinutes(Real(block, at + LongitudeAfterStatus));
-        if (block[at + 1] == 'S')
-            latitude = -latitude;
-        if (block[at + 2] == 'W')
-            longitude = -longitude;
-        const double knots = Real(block, at + SpeedAfterStatus);
-        const double course = Real(block, at + CourseAfterStatus);
-        if (!GpsPosition::IsPlausible(latitude, longitude) || !(knots >= 0.0 && knots <= MaxSpeedKnots))
-            return fix;
-        fix.Valid = true;
-        fix.Latitude = latitude;
-        fix.Longitude = longitude;
-        fix.SpeedKmh = knots * KnotsToKmh;
-        if (course >= 0.0 && course <= FullCircle)
-            fix.Course = course;
-        return fix;
+        if (IsStatusAt(block, at) && TimeBefore(block, at).isValid())
+            return at;
     }
+    return -1;
+}
+
+GpsFix NovatekGps::Decode(const QByteArray &Bytes)
+{
+    GpsFix fix;
+    const qsizetype at = ReportAt(Bytes);
+    if (at < 0)
+        return fix;
+    BlockStart block{};
+    std::memcpy(block.data(), Bytes.constData(), size_t(std::min<qsizetype>(Bytes.size(), MaxBlockBytes)));
+    fix.Utc = TimeBefore(block, at);
+    if (block[at] != FixStatus)
+        return fix;
+    double latitude = GpsPosition::FromDegreesMinutes(Real(block, at + LatitudeAfterStatus));
+    double longitude = GpsPosition::FromDegreesMinutes(Real(block, at + LongitudeAfterStatus));
+    if (block[at + 1] == 'S')
+        latitude = -latitude;
+    if (block[at + 2] == 'W')
+        longitude = -longitude;
+    const double knots = Real(block, at + SpeedAfterStatus);
+    const double course = Real(block, at + CourseAfterStatus);
+    if (!GpsPosition::IsPlausible(latitude, longitude) || !(knots >= 0.0 && knots <= MaxSpeedKnots))
+        return fix;
+    fix.Valid = true;
+    fix.Latitude = latitude;
+    fix.Longitude = longitude;
+    fix.SpeedKmh = knots * KnotsToKmh;
+    if (course >= 0.0 && course <= FullCircle)
+        fix.Course = course;
     return fix;
 }
 
-GpsFixList NovatekGps::Read(const Mp4Boxes &Boxes)
+QList<NovatekGps::Block> NovatekGps::Blocks(const Mp4Boxes &Boxes)
 {
-    GpsFixList fixes;
+    QList<Block> blocks;
     const std::optional<Mp4Box> index = Boxes.Find("moov/gps ");
     if (!index || index->PayloadSize() < IndexHeaderBytes)
-        return fixes;
+        return blocks;
     const QByteArray head = Boxes.ReadPayload(*index, IndexHeaderBytes);
     if (head.size() < IndexHeaderBytes)
-        return fixes;
+        return blocks;
     const qint64 listed = qFromBigEndian<quint32>(head.constData() + 4);
     const qint64 held = (index->PayloadSize() - IndexHeaderBytes) / IndexEntryBytes;
     const qint64 count = std::min({listed, held, qint64(MaxBlocks)});
     const QByteArray entries = Boxes.Read(index->PayloadOffset() + IndexHeaderBytes, count * IndexEntryBytes);
     const qint64 readable = entries.size() / IndexEntryBytes;
-    fixes.reserve(readable);
+    blocks.reserve(readable);
     for (qint64 i = 0; i < readable; ++i) {
         const char *entry = entries.constData() + i * IndexEntryBytes;
         const quint32 offset = qFromBigEndian<quint32>(entry);
@@ -169,8 +175,19 @@ GpsFixList NovatekGps::Read(const Mp4Boxes &Boxes)
         // Some firmware sizes the index ahead and leaves the unused pairs zero.
         if (offset == 0 && size == 0)
             continue;
-        GpsFix fix = Decode(Boxes.Read(offset, std::min<qint64>(size, MaxBlockBytes)));
-        fix.OffsetMs = i * MillisecondsPerSecond;
+        blocks.append({offset, size, i * MillisecondsPerSecond});
+    }
+    return blocks;
+}
+
+GpsFixList NovatekGps::Read(const Mp4Boxes &Boxes)
+{
+    GpsFixList fixes;
+    const QList<Block> blocks = Blocks(Boxes);
+    fixes.reserve(blocks.size());
+    for (const Block &block : blocks) {
+        GpsFix fix = Decode(Boxes.Read(block.Offset, std::min<qint64>(block.Size, MaxBlockBytes)));
+        fix.OffsetMs = block.OffsetMs;
         fixes.append(fix);
     }
     return fixes;

@@ -4,6 +4,7 @@
 #include "gpslog/gpsfix.h"
 
 #include <QByteArray>
+#include <QList>
 
 class Mp4Boxes;
 
@@ -28,6 +29,21 @@ public:
     // One block as read from the file, from its size field on; only its
     // first MaxBlockBytes are looked at.
     static GpsFix Decode(const QByteArray &Bytes);
+
+    // Where a listed block lies, and the second of video it stands for.
+    struct Block
+    {
+        qint64 Offset = 0;
+        qint64 Size = 0;
+        qint64 OffsetMs = 0;
+    };
+    // The blocks the index lists, unused (zero) pairs left out; the
+    // accelerometer reader walks the same blocks.
+    static QList<Block> Blocks(const Mp4Boxes &Boxes);
+    // Where the report's status byte lies in a block (its time lies before
+    // it, its position, speed and course after); -1 when the block holds no
+    // report.
+    static qsizetype ReportAt(const QByteArray &Bytes);
 };
 
 #endif // NOVATEKGPS_H
