@@ -1,6 +1,8 @@
 #include "ucommands.h"
 
+#include "commands/eventscommand.h"
 #include "commands/exportgpxcommand.h"
+#include "commands/tripscommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -57,6 +59,8 @@ const QList<UCommand> &UCommands::All()
 {
     static const QList<UCommand> Commands = {
         ExportGpxCommand(),
+        EventsCommand(),
+        TripsCommand(),
     };
     return Commands;
 }

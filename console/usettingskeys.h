@@ -16,6 +16,10 @@ inline QString ImportFolder() { return QStringLiteral("Folders/Import"); }
 // The folder "Export GPX..." saved into last.
 inline QString ExportFolder() { return QStringLiteral("Folders/Export"); }
 
+// The speed over which a drive counts as speeding, in km/h; 0 (or none)
+// for no such events.
+inline QString SpeedLimitKmh() { return QStringLiteral("Events/SpeedLimitKmh"); }
+
 // The GPS shift of a recording, in seconds, under its canonical path. The
 // path is percent-encoded: a slash would open a settings group.
 inline QString GpsShift(const QString &CanonicalPath)

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThreadPool>
 
 #include <cmath>
 
@@ -151,4 +152,14 @@ URecordingEvents URecordingAnalysis::Analyse(const QString &VideoPath, const QSt
     result.DurationMs = span.DurationMs >= 0 ? span.DurationMs
                                              : (track.IsEmpty() ? -1 : track.Size() * MillisecondsPerSecond);
     return result;
+}
+
+QList<URecordingEvents> URecordingAnalysis::AnalyseAll(const QStringList &VideoPaths)
+{
+    QList<URecordingEvents> results(VideoPaths.size());
+    QThreadPool pool;
+    for (qsizetype i = 0; i < VideoPaths.size(); ++i)
+        pool.start([&results, &VideoPaths, i] { results[i] = Analyse(VideoPaths.at(i)); });
+    pool.waitForDone();
+    return results;
 }

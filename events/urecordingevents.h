@@ -81,6 +81,9 @@ public:
     static URecordingEvents Analyse(const QString &VideoPath, const QString &GpsPath, GpsSourceKind Source);
     // The same, finding the GPS source as the import does.
     static URecordingEvents Analyse(const QString &VideoPath);
+    // Each of VideoPaths, on as many threads as the machine has cores, in
+    // the order given.
+    static QList<URecordingEvents> AnalyseAll(const QStringList &VideoPaths);
 
     static QString CameraOf(const QString &VideoPath);
 };
