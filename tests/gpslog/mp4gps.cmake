@@ -26,3 +26,8 @@ add_custom_target(vialumo_gpsvideos ALL DEPENDS ${VIALUMO_GPS_VIDEOS})
 vialumo_add_qtest(NAME tst_gpsseconds
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_gpsseconds.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
   LIBS vialumo_gpslog)
+# The G-sensor layouts, against files made by tests/support/accelwriter.
+vialumo_add_qtest(NAME tst_accelreaders
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_accelreaders.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
+          ${CMAKE_SOURCE_DIR}/tests/support/accelwriter.cpp
+  LIBS vialumo_gpslog)
