@@ -103,11 +103,12 @@ UEventList URecordingEvents::WithSpeeding(double LimitKmh) const
 QString URecordingAnalysis::CameraOf(const QString &VideoPath)
 {
     const QFileInfo video(VideoPath);
-    QDir card = video.absoluteDir();
-    while (IsSortingFolder(card.dirName()) && card.cdUp()) {
-    }
+    // By the path's words alone: the folders may be gone by now.
+    QString card = QDir::cleanPath(video.absolutePath());
+    while (IsSortingFolder(QFileInfo(card).fileName()))
+        card = QFileInfo(card).path();
     const QString letter = CameraLetter(video.fileName());
-    return letter.isEmpty() ? card.absolutePath() : card.absolutePath() + u'#' + letter;
+    return letter.isEmpty() ? card : card + u'#' + letter;
 }
 
 URecordingEvents URecordingAnalysis::Analyse(const QString &VideoPath)
