@@ -25,3 +25,11 @@ vialumo_add_qtest(NAME tst_usnapshotname
 vialumo_add_qtest(NAME tst_uimportprogress
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uimportprogress.cpp
   LIBS vialumo_console)
+# Trips, the events as the view, the keys and the command line see them, and
+# the map page's calls for them.
+vialumo_add_qtest(NAME tst_utrips
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_utrips.cpp
+  LIBS vialumo_console)
+vialumo_add_qtest(NAME tst_ueventrows
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ueventrows.cpp
+  LIBS vialumo_console)
