@@ -56,6 +56,9 @@ QList<UKeyBinding> MakeBindings()
         Bind(Qt::Key_S, none, A::Snapshot, 0, "S", "Snapshot"),
         Bind(Qt::Key_Left, alt, A::GpsShift, -1, "Alt+Left", "GPS track 1 s earlier"),
         Bind(Qt::Key_Right, alt, A::GpsShift, 1, "Alt+Right", "GPS track 1 s later"),
+        Bind(Qt::Key_E, none, A::Event, 1, "E", "Next event (from 5 s before it)"),
+        Bind(Qt::Key_E, shift, A::Event, -1, "Shift+E", "Previous event (from 5 s before it)"),
+        Bind(Qt::Key_E, ctrl, A::EventsView, 0, "Ctrl+E", "Show / hide the Events view"),
         Bind(Qt::Key_F1, none, A::Help, 0, "F1", "Show / hide these keys"),
         Bind(Qt::Key_Question, none, A::Help, 0, "?", "Show / hide these keys"),
     };

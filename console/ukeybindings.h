@@ -27,6 +27,8 @@ enum class UKeyAction {
     Snapshot,
     Help,
     GpsShift,        // Amount: seconds the GPS track moves against the video
+    Event,           // Amount: 1 the next event, -1 the one before, across recordings
+    EventsView,      // shows or hides the Events view
 };
 
 // One key of the player: the key and modifiers as Qt reports them, what it

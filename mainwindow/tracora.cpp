@@ -77,6 +77,7 @@ Tracora::Tracora(QWidget *parent)
     BuildWidgetTree();
     ConnectSignals();
     BuildEverydayParts();
+    BuildEventsParts();
 }
 
 Tracora::~Tracora()

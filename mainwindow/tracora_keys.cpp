@@ -37,7 +37,7 @@ bool Tracora::eventFilter(QObject *watched, QEvent *event)
 {
     // Key events reach the window's platform window first, then the widget
     // with the focus (or the window): the widget is where they are taken.
-    if (event->type() == QEvent::KeyPress && IsWidgetOf(this, watched))
+    if (event->type() == QEvent::KeyPress && (IsWidgetOf(this, watched) || IsEventsViewWidget(watched)))
         return HandleKey(static_cast<QKeyEvent *>(event));
     return QWidget::eventFilter(watched, event);
 }
@@ -108,6 +108,12 @@ void Tracora::RunKey(const UKeyBinding &Binding)
         break;
     case UKeyAction::GpsShift:
         StepGpsShift(Binding.Amount);
+        break;
+    case UKeyAction::Event:
+        StepEvent(Binding.Amount);
+        break;
+    case UKeyAction::EventsView:
+        ToggleEventsView();
         break;
     }
 }

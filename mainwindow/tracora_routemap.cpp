@@ -26,6 +26,7 @@ void Tracora::AttachMapChannel()
         auto *player = new UMapPlayerObject(MapChannel);
         MapChannel->registerObject(PlayerObjectName, player);
         connect(player, &UMapPlayerObject::SeekRequested, this, &Tracora::SeekFromMap);
+        connect(player, &UMapPlayerObject::RecordingSeekRequested, this, &Tracora::SeekToRecordingFromMap);
     }
     // A page keeps its channel from one document to the next; a page put
     // into the view in place of the first one gets it here.
@@ -39,6 +40,7 @@ void Tracora::ShowRoute()
     const QStringList calls = RouteMap.ShowCalls(GpsLog->GetTrack());
     for (const QString &call : calls)
         RunMapScript(call);
+    ShowEventMarks(!calls.isEmpty());
 }
 
 void Tracora::SeekFromMap(int Second)
