@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -171,8 +172,16 @@ void Tracora::ToggleEventsView()
         EventsView->hide();
         return;
     }
-    const QRect frame = geometry();
-    EventsView->move(frame.right() - EventsView->width(), frame.top() + frame.height() / 4);
+    // Beside the window where the screen has room, so that the list and the
+    // map stay in sight; over the window's right side otherwise.
+    const QRect frame = frameGeometry();
+    const QRect room = screen() ? screen()->availableGeometry() : frame;
+    QPoint at(frame.right() + 1, frame.top());
+    if (at.x() + EventsView->width() > room.right())
+        at.setX(frame.left() - EventsView->width() - 1);
+    if (at.x() < room.left())
+        at = QPoint(frame.right() - EventsView->width(), frame.top() + frame.height() / 4);
+    EventsView->move(at);
     RefreshEventsView();
     EventsView->show();
     EventsView->raise();
@@ -219,7 +228,8 @@ void Tracora::RefreshEventsView()
     TripsTable->setUpdatesEnabled(true);
 
     const int pending = EventIndex->Pending();
-    QString summary = QStringLiteral("%1 events, %2 trips").arg(rows.size()).arg(trips.size());
+    QString summary = (rows.size() == 1 ? QStringLiteral("1 event") : QStringLiteral("%1 events").arg(rows.size()))
+        + (trips.size() == 1 ? QStringLiteral(", 1 trip") : QStringLiteral(", %1 trips").arg(trips.size()));
     if (pending > 0)
         summary += QStringLiteral(" (%1 recordings still being read)").arg(pending);
     EventsSummary->setText(summary);
