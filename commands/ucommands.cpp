@@ -1,9 +1,11 @@
 #include "ucommands.h"
 
+#include "commands/eventscommand.h"
 #include "commands/exportclipcommand.h"
 #include "commands/exportgpxcommand.h"
 #include "commands/listcommand.h"
 #include "commands/verifycommand.h"
+#include "commands/tripscommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -63,6 +65,8 @@ const QList<UCommand> &UCommands::All()
         ListCommand(),
         ExportClipCommand(),
         VerifyCommand(),
+        EventsCommand(),
+        TripsCommand(),
     };
     return Commands;
 }

@@ -33,6 +33,8 @@ enum class UKeyAction {
     ClearMarkIn,
     ClearMarkOut,
     ExportClip,      // the marked stretch (or the whole recording) into a folder
+    Event,           // Amount: 1 the next event, -1 the one before, across recordings
+    EventsView,      // shows or hides the Events view
 };
 
 // One key of the player: the key and modifiers as Qt reports them, what it

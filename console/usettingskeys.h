@@ -32,6 +32,10 @@ inline QString TimeZone() { return QStringLiteral("Display/TimeZone"); }
 // {z}, {x} and {y} (file:, or the program's own scheme); none when unset.
 inline QString MapTiles() { return QStringLiteral("Map/TileTemplate"); }
 
+// The speed over which a drive counts as speeding, in km/h; 0 (or none)
+// for no such events.
+inline QString SpeedLimitKmh() { return QStringLiteral("Events/SpeedLimitKmh"); }
+
 // The GPS shift of a recording, in seconds, under its canonical path. The
 // path is percent-encoded: a slash would open a settings group.
 inline QString GpsShift(const QString &CanonicalPath)

@@ -84,6 +84,7 @@ Tracora::Tracora(QWidget *parent)
     BuildEverydayParts();
     BuildTileParts(MapUserAgent.toLatin1());
     BuildCameraParts();
+    BuildEventsParts();
 }
 
 Tracora::~Tracora()

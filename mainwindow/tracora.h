@@ -29,6 +29,10 @@ class GpsLogData;
 class NcFramelessHelper;
 class UDoubleClickedWidget;
 struct UDisplayReading;
+class UEventIndex;
+class QComboBox;
+class QSpinBox;
+class QTabWidget;
 struct UDisplayStep;
 class UFolderImport;
 class UOverlayLabel;
@@ -261,6 +265,34 @@ private:
     QString RecordedText(int Index) const;
     USpeedUnit::Kind SpeedUnit = USpeedUnit::Kmh;
     QTimeZone LocalZone;
+    // The events of every recording and the trips (tracora_events.cpp):
+    // the Events view, E and Shift+E, the marks and the trip on the map.
+    void BuildEventsParts();
+    void StepEvent(int Direction);
+    void ToggleEventsView();
+    bool IsEventsViewWidget(const QObject *Object) const;
+    void RefreshEventsView();
+    void PlayMoment(int Index, qint64 Milliseconds);
+    void ApplyPendingMoment();
+    void ShowEventMarks(bool RouteShown);
+    void SeekToRecordingFromMap(int Recording, int Second);
+    double SpeedLimitKmh() const;
+    UEventIndex *EventIndex = nullptr;
+    QWidget *EventsView = nullptr;
+    QTabWidget *EventsTabs = nullptr;
+    QTableWidget *EventsTable = nullptr;
+    QTableWidget *TripsTable = nullptr;
+    QComboBox *EventsOrder = nullptr;
+    QSpinBox *SpeedLimit = nullptr;
+    QLabel *EventsSummary = nullptr;
+    QTimer *EventsRefreshTimer = nullptr;
+    QTimer *MomentTimer = nullptr;
+    // A recording chosen to be played from a moment, until the engine plays it.
+    int MomentIndex = -1;
+    qint64 MomentMs = 0;
+    int MomentTries = 0;
+    // The recording whose route the map shows, waiting for its events.
+    int MarksWaitingIndex = -1;
 };
 
 #endif // TRACORA_H

@@ -38,7 +38,7 @@ bool Tracora::eventFilter(QObject *watched, QEvent *event)
 {
     // Key events reach the window's platform window first, then the widget
     // with the focus (or the window): the widget is where they are taken.
-    if (event->type() == QEvent::KeyPress && IsWidgetOf(this, watched))
+    if (event->type() == QEvent::KeyPress && (IsWidgetOf(this, watched) || IsEventsViewWidget(watched)))
         return HandleKey(static_cast<QKeyEvent *>(event));
     if (HandleMapPointer(watched, event))
         return true;
@@ -124,6 +124,12 @@ void Tracora::RunKey(const UKeyBinding &Binding)
     case UKeyAction::ExportClip:
         // The folder dialog runs its own event loop: not inside this key's delivery.
         QTimer::singleShot(0, this, [this] { ExportClip(ClipToExport()); });
+        break;
+    case UKeyAction::Event:
+        StepEvent(Binding.Amount);
+        break;
+    case UKeyAction::EventsView:
+        ToggleEventsView();
         break;
     }
 }

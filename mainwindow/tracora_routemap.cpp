@@ -27,6 +27,7 @@ void Tracora::AttachMapChannel()
         auto *player = new UMapPlayerObject(MapChannel);
         MapChannel->registerObject(PlayerObjectName, player);
         connect(player, &UMapPlayerObject::SeekRequested, this, &Tracora::SeekFromMap);
+        connect(player, &UMapPlayerObject::RecordingSeekRequested, this, &Tracora::SeekToRecordingFromMap);
     }
     // A page keeps its channel from one document to the next; a page put
     // into the view in place of the first one gets it here.
@@ -41,6 +42,7 @@ void Tracora::ShowRoute()
     const QStringList calls = MapSettingsCalls() + RouteMap.ShowCalls(GpsLog->GetTrack());
     for (const QString &call : calls)
         RunMapScript(call);
+    ShowEventMarks(!calls.isEmpty());
 }
 
 void Tracora::SeekFromMap(int Second)

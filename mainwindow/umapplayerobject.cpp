@@ -4,3 +4,8 @@ void UMapPlayerObject::seekToSecond(int Second)
 {
     emit SeekRequested(Second);
 }
+
+void UMapPlayerObject::seekToRecordingSecond(int Recording, int Second)
+{
+    emit RecordingSeekRequested(Recording, Second);
+}

@@ -62,3 +62,14 @@ add_dependencies(bench_offlinemap vialumo_deploy)
 if(TARGET vialumo_testdata)
   add_dependencies(bench_offlinemap vialumo_testdata)
 endif()
+# 1,000 recordings with GPS and a G-sensor imported through the real window:
+# the events ready after the import's end, and the longest event-loop gap.
+add_executable(bench_events ${CMAKE_CURRENT_LIST_DIR}/bench_events.cpp ${CMAKE_SOURCE_DIR}/tests/support/accelwriter.cpp
+               ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp)
+target_link_libraries(bench_events PRIVATE vialumo_warnings)
+target_include_directories(bench_events PRIVATE ${CMAKE_SOURCE_DIR}/bench/support ${CMAKE_SOURCE_DIR}/tests/support)
+target_compile_definitions(bench_events PRIVATE VIALUMO_TESTDATA_DIR="${CMAKE_BINARY_DIR}/testdata")
+target_link_libraries(bench_events PRIVATE vialumo_mainwindow vialumo_events Qt6::Test)
+if(TARGET vialumo_testdata)
+  add_dependencies(bench_events vialumo_testdata)
+endif()

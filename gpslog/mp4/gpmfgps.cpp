@@ -57,15 +57,7 @@ constexpr double Fix3d = 3;
 constexpr double MetresPerSecondToKmh = 3.6;
 constexpr double MillisecondsPerSecond = 1000.0;
 
-struct RawEntry
-{
-    quint32 Key = 0;
-    char Type = 0;
-    qsizetype StructBytes = 0;
-    qsizetype Repeat = 0;
-    const char *Payload = nullptr;
-    qsizetype Bytes = 0;
-};
+using RawEntry = GpmfGps::Entry;
 
 // The entries at one level, up to the first that does not fit.
 QList<RawEntry> Entries(const char *Data, qsizetype Size)
@@ -427,6 +419,16 @@ GpsFixList Busiest(const QList<DeviceFixes> &Devices)
 }
 
 } // namespace
+
+QList<GpmfGps::Entry> GpmfGps::ReadEntries(const char *Data, qsizetype Size)
+{
+    return Entries(Data, Size);
+}
+
+QList<double> GpmfGps::ReadNumbers(const Entry &E, qsizetype MaxValues)
+{
+    return Numbers(E, MaxValues);
+}
 
 QList<GpmfStream> GpmfGps::Streams(const QByteArray &Sample)
 {

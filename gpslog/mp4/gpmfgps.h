@@ -79,6 +79,23 @@ public:
     // spread evenly over that span, and with 'GPS5' each is given the
     // stream's 'GPSU' time plus its place in the span.
     static GpsFixList Decode(const QByteArray &Sample, qint64 StartMs, qint64 DurationMs);
+
+    // One key-length-value entry; Payload points into the walked bytes.
+    struct Entry
+    {
+        quint32 Key = 0;
+        char Type = 0;
+        qsizetype StructBytes = 0;
+        qsizetype Repeat = 0;
+        const char *Payload = nullptr;
+        qsizetype Bytes = 0;
+    };
+    // The entries at one level, up to the first that does not fit (the
+    // other sensors' readers walk GPMF with these).
+    static QList<Entry> ReadEntries(const char *Data, qsizetype Size);
+    // At most MaxValues numbers of an entry of a plain numeric type; empty
+    // for other types.
+    static QList<double> ReadNumbers(const Entry &E, qsizetype MaxValues);
 };
 
 #endif // GPMFGPS_H

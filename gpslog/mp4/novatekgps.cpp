@@ -100,6 +100,22 @@ GpsFix NovatekGps::Decode(const QByteArray &Bytes)
 GpsFixList NovatekGps::Read(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFixes &Nmea)
 {
     GpsFixList fixes;
+    for (const SecondRecord &block : ReadRecords(Boxes, Nmea))
+        AddBlock(block.Record, block.Second, fixes);
+    return fixes;
+}
+
+GpsFixList NovatekGps::Scan(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFixes &Nmea)
+{
+    GpsFixList fixes;
+    for (const SecondRecord &block : ScanRecords(Boxes, Nmea))
+        AddBlock(block.Record, block.Second, fixes);
+    return fixes;
+}
+
+QList<NovatekGps::SecondRecord> NovatekGps::ReadRecords(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFixes &Nmea)
+{
+    QList<SecondRecord> fixes;
     const std::optional<Mp4Box> index = Boxes.Find("moov/gps ");
     if (!index || index->PayloadSize() < IndexHeaderBytes)
         return fixes;
@@ -120,14 +136,14 @@ GpsFixList NovatekGps::Read(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFix
         if (offset == 0 && size == 0)
             continue;
         const QByteArray block = Boxes.Read(offset, std::min<qint64>(size, FreeGpsBlock::MaxBlockBytes));
-        AddBlock(FreeGpsBlock::Parse(block, FreeGpsBlock::Found::Indexed, Nmea), i, fixes);
+        fixes.append({i, FreeGpsBlock::Parse(block, FreeGpsBlock::Found::Indexed, Nmea)});
     }
     return fixes;
 }
 
-GpsFixList NovatekGps::Scan(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFixes &Nmea)
+QList<NovatekGps::SecondRecord> NovatekGps::ScanRecords(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFixes &Nmea)
 {
-    GpsFixList fixes;
+    QList<SecondRecord> fixes;
     const std::optional<Mp4Box> media = MediaData(Boxes);
     if (!media)
         return fixes;
@@ -142,7 +158,7 @@ GpsFixList NovatekGps::Scan(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFix
         if (!IsScannedBlockHeader(Boxes.Read(at, BlockHeaderBytes)))
             continue;
         const qint64 room = std::min<qint64>(FreeGpsBlock::MaxBlockBytes, media->End() - at);
-        AddBlock(FreeGpsBlock::Parse(Boxes.Read(at, room), FreeGpsBlock::Found::Scanned, Nmea), second++, fixes);
+        fixes.append({second++, FreeGpsBlock::Parse(Boxes.Read(at, room), FreeGpsBlock::Found::Scanned, Nmea)});
     }
     return fixes;
 }

@@ -5,6 +5,7 @@
 #include "gpslog/mp4/freegpsblock.h"
 
 #include <QByteArray>
+#include <QList>
 
 class Mp4Boxes;
 
@@ -37,6 +38,17 @@ public:
     // One block as read from the file, from its size field on: its first
     // report (see FreeGpsBlock::Parse).
     static GpsFix Decode(const QByteArray &Bytes);
+
+    // A block as parsed, with the second of the video it stands for.
+    struct SecondRecord
+    {
+        qint64 Second = 0;
+        FreeGpsRecord Record;
+    };
+    // The blocks Read and Scan read, parsed (the G-sensor's reader takes
+    // the same parse).
+    static QList<SecondRecord> ReadRecords(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFixes &Nmea = {});
+    static QList<SecondRecord> ScanRecords(const Mp4Boxes &Boxes, const FreeGpsBlock::NmeaToFixes &Nmea = {});
 };
 
 #endif // NOVATEKGPS_H

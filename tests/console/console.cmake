@@ -44,3 +44,11 @@ vialumo_add_qtest(NAME tst_ucameratiles
 vialumo_add_qtest(NAME tst_uclipmarks
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_uclipmarks.cpp
   LIBS vialumo_console)
+# Trips, the events as the view, the keys and the command line see them, and
+# the map page's calls for them.
+vialumo_add_qtest(NAME tst_utrips
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_utrips.cpp
+  LIBS vialumo_console)
+vialumo_add_qtest(NAME tst_ueventrows
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ueventrows.cpp
+  LIBS vialumo_console)

@@ -48,6 +48,9 @@ private slots:
         QTest::newRow(".") << int(Qt::Key_Period) << none << UKeyAction::Frame << 1;
         QTest::newRow("S") << int(Qt::Key_S) << none << UKeyAction::Snapshot << 0;
         QTest::newRow("V") << int(Qt::Key_V) << none << UKeyAction::CameraLayout << 0;
+        QTest::newRow("E") << int(Qt::Key_E) << none << UKeyAction::Event << 1;
+        QTest::newRow("Shift+E") << int(Qt::Key_E) << int(Qt::ShiftModifier) << UKeyAction::Event << -1;
+        QTest::newRow("Ctrl+Shift+E") << int(Qt::Key_E) << int(Qt::ControlModifier | Qt::ShiftModifier) << UKeyAction::EventsView << 0;
         QTest::newRow("F1") << int(Qt::Key_F1) << none << UKeyAction::Help << 0;
         QTest::newRow("? typed with Shift") << int(Qt::Key_Question) << int(Qt::ShiftModifier) << UKeyAction::Help
                                             << 0;

@@ -85,7 +85,7 @@ class Failure(Exception):
 
 KEYS = ["space", "Left", "Right", "shift+Left", "shift+Right", "ctrl+Right", "Up", "Down", "m", "n", "p",
         "Prior", "Next", "Return", "Delete", "F1", "question", "Escape", "s", "f", "bracketleft",
-        "bracketright", "comma", "period", "alt+Left", "alt+Right", "v", "i", "o", "shift+i", "shift+o"]
+        "bracketright", "comma", "period", "alt+Left", "alt+Right", "v", "i", "o", "shift+i", "shift+o", "e", "shift+e"]
 BUTTONS = ["play", "stop", "previous", "next", "page_previous", "page_next", "delete", "window_full"]
 
 
@@ -96,7 +96,7 @@ def make_actions(seed, count):
     rng = random.Random(seed)
     kinds = [("click_row", 14), ("double_row", 10), ("button", 20), ("key", 22), ("slider_click", 5),
              ("slider_drag", 4), ("import", 4), ("import_cancel", 2), ("import_key", 1),
-             ("double_video", 2), ("double_title", 1), ("minimise", 1), ("speed_unit", 3), ("tile_click", 2), ("export_cancel", 1)]
+             ("double_video", 2), ("double_title", 1), ("minimise", 1), ("speed_unit", 3), ("tile_click", 2), ("export_cancel", 1), ("events_view", 2)]
     total = sum(w for _, w in kinds)
     actions = []
     for _ in range(count):
@@ -383,6 +383,9 @@ def effect(model, action):
             return model.escape()
         if key == "f":
             return model.toggle_video_full()
+        # E and Shift+E: the sample drive's clips hold no event (no
+        # recorder's folder, no hard stop, no speed limit set), so the
+        # program only says so; the list and playback stay as they are.
         return []
     if kind == "import_cancel":
         return model.imported([])
@@ -506,6 +509,14 @@ class Session:
         self.read_geometry()
         base.wait_for("the start page", lambda: "startupp" in self.console.pages(0), WAIT_START_S)
         self.mark = self.console.mark()
+
+    def events_view_shown(self):
+        if self.app.poll() is not None:
+            raise Failure("the program exited with status %s" % self.app.returncode)
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Events$"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                               timeout=ANSWER_S).stdout.split()
+        return bool(found)
 
     def find_window(self):
         if self.app.poll() is not None:
@@ -908,6 +919,14 @@ class Session:
             self.import_dialog([], cancel=True)
         elif kind == "export_cancel":
             self.export_dialog_cancelled()
+        elif kind == "events_view":
+            # Ctrl+Shift+E shows the Events view (a window of its own) and hides it
+            # again; the list and playback are left as they were.
+            self.key("ctrl+shift+e")
+            base.wait_for("the Events view", lambda: self.events_view_shown(), ANSWER_S)
+            self.key("ctrl+shift+e")
+            base.wait_for("the Events view to go", lambda: not self.events_view_shown(), ANSWER_S)
+            base.run(["xdotool", "windowactivate", "--sync", self.window])
         elif kind == "minimise":
             # The window goes to the window manager's icons; activating it brings it back.
             self.click(centre(self.places["minimise"]))

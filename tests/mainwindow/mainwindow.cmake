@@ -34,3 +34,7 @@ vialumo_add_qtest(NAME tst_tracora_export
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_export.cpp
   LIBS vialumo_mainwindow XCB TIMEOUT 300)
 add_dependencies(tst_tracora_export vialumo_numbered_clips)
+# The events: E and Shift+E, the Events view, the marks sent to the map.
+vialumo_add_qtest(NAME tst_tracora_events
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tracora_events.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
+  LIBS vialumo_mainwindow vialumo_events XCB TIMEOUT 300)
