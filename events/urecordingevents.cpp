@@ -4,6 +4,7 @@
 #include "events/urecordermarks.h"
 #include "gpslog/accel/accelreader.h"
 #include "gpslog/gpsseconds.h"
+#include "gpslog/gpssourcechooser.h"
 #include "gpslog/gpsposition.h"
 #include "gpslog/videospan.h"
 
@@ -60,7 +61,8 @@ GpsSeconds::Result ReadTrack(const QString &VideoPath, const QString &GpsPath, G
 {
     if (Source == GpsSourceKind::None || GpsPath.isEmpty())
         return {};
-    return GpsSeconds::Read(GpsPath, VideoPath);
+    // Read with the reader of its kind, as when it plays.
+    return GpsSourceChooser::ReadSeconds({Source, GpsPath, VideoPath});
 }
 
 QList<UAccelPoint> ShownAccel(const AccelTrace &Trace)

@@ -297,7 +297,7 @@ private slots:
         QCOMPARE(catalogue.GetGpsfileStatus(0), QStringLiteral("Available"));
         QCOMPARE(catalogue.GetGpsSourceText(0), QStringLiteral("GPS inside the video: 30 fixes in 3 s"));
         GpsLogData log;
-        log.ReadGpsSource(catalogue.GetGpsfilePath(0), catalogue.GetVideoPath(0));
+        log.ReadGpsSource(catalogue.GetGpsSource(0));
         QCOMPARE(log.GetGpsDataCount(), 3);
         QVERIFY(log.GetFixAt(2).Valid);
         QVERIFY(std::fabs(log.GetFixAt(2).Latitude - (52.190583 + 2.0 * 0.00011)) < 1e-9);
