@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QtEndian>
 
 namespace {
@@ -37,11 +38,21 @@ RawAccelList BlackVueAccel::Decode(const QByteArray &Records)
 QString BlackVueAccel::SideFile(const QString &VideoPath)
 {
     const QFileInfo video(VideoPath);
-    const QString stem = video.dir().filePath(video.completeBaseName());
-    for (const QLatin1String suffix : SideSuffixes) {
-        const QString candidate = stem + suffix;
-        if (QFileInfo(candidate).isFile())
-            return candidate;
+    QStringList stems{video.dir().filePath(video.completeBaseName())};
+    // The recorder writes one file for all cameras of the moment, named
+    // without the camera's letter: 20260501_120000_N.3gf beside _NF.mp4
+    // and _NR.mp4.
+    static const QRegularExpression cameraName(QStringLiteral("^(\\d{8}_\\d{6}_[A-Z])[FRIO][SL]?$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = cameraName.match(video.completeBaseName());
+    if (match.hasMatch())
+        stems << video.dir().filePath(match.captured(1));
+    for (const QString &stem : std::as_const(stems)) {
+        for (const QLatin1String suffix : SideSuffixes) {
+            const QString candidate = stem + suffix;
+            if (QFileInfo(candidate).isFile())
+                return candidate;
+        }
     }
     return {};
 }

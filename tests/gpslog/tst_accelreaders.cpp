@@ -97,6 +97,22 @@ private slots:
         }
     }
 
+    // A BlackVue card keeps one .3gf for all cameras of a moment, named
+    // without the camera's letter; a name of no camera looks for no shared one.
+    void sharedThreeGfOfTheCameras()
+    {
+        QTemporaryDir card;
+        const QString front = card.filePath("20260501_120000_NF.mp4");
+        const QString rear = card.filePath("20260501_120000_NR.mp4");
+        Write(card.filePath("20260501_120000_N.3gf"), AccelWriter::ThreeGf(Known()));
+        QCOMPARE(BlackVueAccel::SideFile(front), card.filePath("20260501_120000_N.3gf"));
+        QCOMPARE(BlackVueAccel::SideFile(rear), card.filePath("20260501_120000_N.3gf"));
+        Write(card.filePath("20260501_120000_NF.3gf"), AccelWriter::ThreeGf(Known()));
+        QCOMPARE(BlackVueAccel::SideFile(front), card.filePath("20260501_120000_NF.3gf"));
+        QCOMPARE(BlackVueAccel::SideFile(card.filePath("20260501_120000_N.mp4")), card.filePath("20260501_120000_N.3gf"));
+        QCOMPARE(BlackVueAccel::SideFile(card.filePath("CLIP0001.MOV")), QString());
+    }
+
     void threeGfRecords_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -135,7 +135,8 @@ private slots:
             QVERIFY2(w.findChild<QWidget *>(QLatin1String(name)), name);
 
         // The video surface lies above every sibling but the texts shown over
-        // it (the key help, notes, the import progress), hidden until shown.
+        // it (the key help, notes, the import's and the export's progress), hidden
+        // until shown.
         QWidget *last = nullptr;
         QStringList above;
         for (QObject *child : w.children()) {
@@ -151,7 +152,7 @@ private slots:
             last = widget;
         }
         QCOMPARE(last->objectName(), QStringLiteral("VideoWindow"));
-        QCOMPARE(above, QStringList({"KeyHelp", "Note", "ImportProgress"}));
+        QCOMPARE(above, QStringList({"KeyHelp", "Note", "ImportProgress", "ExportProgress"}));
         WindowParts parts(w);
         QVERIFY(parts.Complete());
         parts.Video->setGeometry(0, 0, w.width(), w.height());
