@@ -1,5 +1,7 @@
 #include "nmeareader.h"
 
+#include "gpslog/chunkedfeed.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QHash>
@@ -19,7 +21,6 @@ namespace {
 // twenty. A longer line is no log line: it is skipped whole, so a file
 // without line breaks never makes the line buffer grow.
 constexpr qsizetype MaxLineBytes = 4096;
-constexpr qint64 ReadChunkBytes = 64 * 1024;
 // Fields looked at in a sentence; NMEA 4.1's extra fields lie beyond.
 constexpr int MaxFields = 16;
 constexpr qsizetype MaxNumberChars = 24;
@@ -798,21 +799,7 @@ NmeaLog NmeaReader::Read(QByteArrayView Bytes)
 NmeaLog NmeaReader::Read(QIODevice &Device)
 {
     LogBuilder builder;
-    if (!Device.isReadable()) {
-        builder.SetReadError();
-        return builder.Finish();
-    }
-    QByteArray chunk(ReadChunkBytes, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = Device.read(chunk.data(), ReadChunkBytes);
-        if (got < 0) {
-            builder.SetReadError();
-            break;
-        }
-        if (got == 0)
-            break;
-        builder.Feed(QByteArrayView(chunk.constData(), got));
-    }
+    FeedInChunks(Device, builder);
     return builder.Finish();
 }
 

@@ -1,5 +1,6 @@
 #include "srtreader.h"
 
+#include "gpslog/chunkedfeed.h"
 #include "gpslog/gpsposition.h"
 
 #include <QDateTime>
@@ -16,7 +17,6 @@ namespace {
 // skipped whole, so that a file without line breaks never makes the line
 // buffer grow.
 constexpr qsizetype MaxLineBytes = 4096;
-constexpr qint64 ReadChunkBytes = 64 * 1024;
 constexpr char LineEnd = '\n';
 constexpr QByteArrayView Utf8Bom("\xef\xbb\xbf");
 
@@ -419,21 +419,7 @@ SrtTelemetry SrtReader::Read(QByteArrayView Bytes)
 SrtTelemetry SrtReader::Read(QIODevice &Device)
 {
     TelemetryBuilder builder;
-    if (!Device.isReadable()) {
-        builder.SetReadError();
-        return builder.Finish();
-    }
-    QByteArray chunk(ReadChunkBytes, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = Device.read(chunk.data(), ReadChunkBytes);
-        if (got < 0) {
-            builder.SetReadError();
-            break;
-        }
-        if (got == 0)
-            break;
-        builder.Feed(QByteArrayView(chunk.constData(), got));
-    }
+    FeedInChunks(Device, builder);
     return builder.Finish();
 }
 

@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "catalogue/uvideoandgpsfiles.h"
 #include "console/udisplaytick.h"
 #include "console/ueventrows.h"
@@ -25,6 +27,7 @@
 #include "console/usettingskeys.h"
 #include "console/utrips.h"
 #include "events/ueventindex.h"
+#include "playback/uplaybackgroup.h"
 #include "playback/uvlcwrapper.h"
 
 namespace {
@@ -152,13 +155,14 @@ void Tracora::BuildEventsParts()
 
 bool Tracora::IsEventsViewWidget(const QObject *Object) const
 {
-    if (!EventsView || !Object || !Object->isWidgetType())
+    // Object is only compared, never called: the map view hands key events
+    // to items of its own while they are being torn down.
+    if (!EventsView || !Object)
         return false;
-    for (const QObject *at = Object; at; at = at->parent()) {
-        if (at == EventsView)
-            return true;
-    }
-    return false;
+    if (Object == EventsView)
+        return true;
+    const QList<QWidget *> widgets = EventsView->findChildren<QWidget *>();
+    return std::find(widgets.cbegin(), widgets.cend(), Object) != widgets.cend();
 }
 
 double Tracora::SpeedLimitKmh() const
@@ -260,7 +264,8 @@ void Tracora::PlayMoment(int Index, qint64 Milliseconds)
         MomentTimer->stop();
         const qint64 length = VlcWrapper->GetLength();
         const qint64 target = length > 0 ? std::min(Milliseconds, length) : Milliseconds;
-        VlcWrapper->SetTime(target);
+        // Every camera of the recording goes there.
+        PlaybackGroup->SeekTo(target);
         ApplyDisplaySteps(UDisplayTick::SoughtSteps(target, length));
         return;
     }
@@ -293,7 +298,8 @@ void Tracora::ApplyPendingMoment()
     MomentIndex = -1;
     MomentTimer->stop();
     if (target > 0) {
-        VlcWrapper->SetTime(target);
+        // Every camera of the recording goes there.
+        PlaybackGroup->SeekTo(target);
         ApplyDisplaySteps(UDisplayTick::SoughtSteps(target, length));
     }
 }
