@@ -44,10 +44,13 @@ void MakeCard(const QString &root)
     QDir(root).mkpath(QStringLiteral("Record"));
     const QDateTime start(QDate(2024, 5, 1), QTime(6, 0), QTimeZone::utc());
     double latitude = 48.0;
+    double longitude = 11.0;
     for (int i = 0; i < Recordings; ++i) {
         const QDateTime at = start.addSecs(qint64(i) * Seconds);
-        const GpsFixList fixes = Mp4GpsWriter::Drive(Seconds, latitude, 11.0, at);
+        const GpsFixList fixes = Mp4GpsWriter::Drive(Seconds, latitude, longitude, at);
+        // The next recording goes on where this one ended, a second later.
         latitude = fixes.last().Latitude + 0.00011;
+        longitude = fixes.last().Longitude + 0.00018;
         using M = AccelWriter::Moment;
         const QList<M> moments = i % 7 == 0 ? QList<M>{{M::Braking, 20'000, 800, 0.6}} : QList<M>{};
         QFile file(root + QStringLiteral("/Record/") + at.toString(QStringLiteral("yyyyMMdd_HHmmss"))
