@@ -1,30 +1,13 @@
 #include "ucameratiles.h"
 
+#include "console/urecordingtext.h"
+
 #include <algorithm>
 
 QString UCameraTiles::RoleText(UCameraRole Role)
 {
-    switch (Role) {
-    case UCameraRole::Front:
-        return QStringLiteral("Front");
-    case UCameraRole::Rear:
-        return QStringLiteral("Rear");
-    case UCameraRole::Interior:
-        return QStringLiteral("Interior");
-    case UCameraRole::Telephoto:
-        return QStringLiteral("Telephoto");
-    case UCameraRole::Left:
-        return QStringLiteral("Left");
-    case UCameraRole::Right:
-        return QStringLiteral("Right");
-    case UCameraRole::LeftPillar:
-        return QStringLiteral("Left pillar");
-    case UCameraRole::RightPillar:
-        return QStringLiteral("Right pillar");
-    case UCameraRole::Other:
-        break;
-    }
-    return QStringLiteral("Other");
+    // The same word the list's tooltip gives the camera.
+    return URecordingText::RoleWord(Role);
 }
 
 QString UCameraTiles::Label(UCameraRole Role, UCameraFace Face)
