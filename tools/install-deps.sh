@@ -9,6 +9,7 @@ PACKAGES=(
   libqt6sql6-sqlite zlib1g-dev
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libavformat-dev libavcodec-dev libavutil-dev libprotobuf-dev protobuf-compiler
+  libssl-dev
   libjs-leaflet
   xvfb xauth xdotool imagemagick ffmpeg openbox gpsbabel
   clang libclang-rt-14-dev libbenchmark-dev
