@@ -1,5 +1,6 @@
 #include "nmeareader.h"
 
+#include "gpslog/cappedlines.h"
 #include "gpslog/chunkedfeed.h"
 
 #include <QByteArray>
@@ -18,8 +19,7 @@
 namespace {
 
 // NMEA allows 82 characters a sentence and a recorder's stamp adds about
-// twenty. A longer line is no log line: it is skipped whole, so a file
-// without line breaks never makes the line buffer grow.
+// twenty. A longer line is no log line.
 constexpr qsizetype MaxLineBytes = 4096;
 // Fields looked at in a sentence; NMEA 4.1's extra fields lie beyond.
 constexpr int MaxFields = 16;
@@ -510,9 +510,7 @@ public:
     NmeaLog Finish()
     {
         FeedDecoded(Decoder.Finish());
-        if (!Pending.isEmpty() && !Skipping)
-            AddLine(Pending);
-        Pending.clear();
+        Lines.Finish([this](QByteArrayView Line) { AddLine(Line); });
         if (Open)
             Epochs.append(Current);
         Open = false;
@@ -525,33 +523,7 @@ public:
 private:
     void FeedDecoded(QByteArrayView Data)
     {
-        qsizetype start = 0;
-        for (qsizetype k = 0; k < Data.size(); ++k) {
-            if (!IsLineBreak(Data[k]))
-                continue;
-            const QByteArrayView piece = Data.sliced(start, k - start);
-            if (Pending.isEmpty() && !Skipping) {
-                if (piece.size() <= MaxLineBytes)
-                    AddLine(piece);
-            } else {
-                if (!Skipping && Pending.size() + piece.size() <= MaxLineBytes) {
-                    Pending.append(piece);
-                    AddLine(Pending);
-                }
-                Pending.clear();
-                Skipping = false;
-            }
-            start = k + 1;
-        }
-        const QByteArrayView tail = Data.sliced(start);
-        if (Skipping)
-            return;
-        if (Pending.size() + tail.size() > MaxLineBytes) {
-            Pending.clear();
-            Skipping = true;
-        } else {
-            Pending.append(tail);
-        }
+        Lines.Feed(Data, [this](QByteArrayView Line) { AddLine(Line); });
     }
 
     void AddLine(QByteArrayView Line)
@@ -780,8 +752,7 @@ private:
 
     NmeaLog Log;
     TextDecoder Decoder;
-    QByteArray Pending;
-    bool Skipping = false;
+    CappedLines<bool (*)(char)> Lines{MaxLineBytes, IsLineBreak};
     QList<Epoch> Epochs;
     Epoch Current;
     bool Open = false;

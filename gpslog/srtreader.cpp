@@ -1,5 +1,6 @@
 #include "srtreader.h"
 
+#include "gpslog/cappedlines.h"
 #include "gpslog/chunkedfeed.h"
 #include "gpslog/gpsposition.h"
 
@@ -13,12 +14,16 @@
 
 namespace {
 
-// A cue's lines are a few hundred bytes; a longer line is no cue's and is
-// skipped whole, so that a file without line breaks never makes the line
-// buffer grow.
+// A cue's lines are a few hundred bytes; a longer line is no cue's.
 constexpr qsizetype MaxLineBytes = 4096;
-constexpr char LineEnd = '\n';
+
 constexpr QByteArrayView Utf8Bom("\xef\xbb\xbf");
+
+// A carriage return before it is trimmed with the line's blanks.
+bool IsLineEnd(char C)
+{
+    return C == '\n';
+}
 
 constexpr qint64 MsPerSecond = 1000;
 constexpr qint64 MsPerMinute = 60 * MsPerSecond;
@@ -149,9 +154,7 @@ public:
     {
         if (!BomChecked)
             FeedLines(Head);
-        if (!Pending.isEmpty() && !Skipping)
-            AddLine(Pending);
-        Pending.clear();
+        Lines.Finish([this](QByteArrayView Line) { AddLine(Line); });
         EndCue();
         WorkOutSpeeds();
         return std::move(Telemetry);
@@ -162,33 +165,7 @@ public:
 private:
     void FeedLines(QByteArrayView Data)
     {
-        qsizetype start = 0;
-        for (qsizetype k = 0; k < Data.size(); ++k) {
-            if (Data[k] != LineEnd)
-                continue;
-            const QByteArrayView piece = Data.sliced(start, k - start);
-            if (Pending.isEmpty() && !Skipping) {
-                if (piece.size() <= MaxLineBytes)
-                    AddLine(piece);
-            } else {
-                if (!Skipping && Pending.size() + piece.size() <= MaxLineBytes) {
-                    Pending.append(piece);
-                    AddLine(Pending);
-                }
-                Pending.clear();
-                Skipping = false;
-            }
-            start = k + 1;
-        }
-        const QByteArrayView tail = Data.sliced(start);
-        if (Skipping)
-            return;
-        if (Pending.size() + tail.size() > MaxLineBytes) {
-            Pending.clear();
-            Skipping = true;
-        } else {
-            Pending.append(tail);
-        }
+        Lines.Feed(Data, [this](QByteArrayView Line) { AddLine(Line); });
     }
 
     // Most lines of a cue hold none of what is read (its index, camera
@@ -403,8 +380,7 @@ private:
     QDateTime LastClock;
     QByteArray Head;
     bool BomChecked = false;
-    QByteArray Pending;
-    bool Skipping = false;
+    CappedLines<bool (*)(char)> Lines{MaxLineBytes, IsLineEnd};
 };
 
 } // namespace

@@ -1,3 +1,7 @@
+# The line cutter under the text log readers.
+vialumo_add_qtest(NAME tst_cappedlines
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_cappedlines.cpp
+  LIBS vialumo_gpslog)
 # NMEA logs and GPX documents read into fixes, and fixes written as GPX;
 # the real files they are checked on are in tests/data.
 vialumo_add_qtest(NAME tst_nmeareader
