@@ -1,9 +1,13 @@
 // Fuzz target for GPS in subtitle tracks: the input as one cue (NMEA text,
 // a line of date, time and position, or a Nextbase record read through the
 // NMEA reader) and as a whole file. A fix off the globe, a fix outside its
-// cue's time, or a record without a valid camera time stops the run.
+// cue's time, or a record without a valid camera time stops the run; the
+// records' acceleration must keep what every G-sensor reader keeps
+// (accelcheck.h).
 
+#include "accelcheck.h"
 #include "fuzztarget.h"
+#include "gpslog/accel/nextbaseaccel.h"
 #include "gpslog/mp4/mp4boxes.h"
 #include "gpslog/mp4/nextbasegps.h"
 #include "gpslog/mp4/subtitlegps.h"
@@ -61,5 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
     const Mp4Boxes boxes(buffer);
     Check(SubtitleGps::Read(boxes, Nmea));
     Check(NextbaseGps::Read(boxes, Nmea));
+    AccelCheck::Check(NextbaseAccel().Read(QString(), &boxes));
     return 0;
 }

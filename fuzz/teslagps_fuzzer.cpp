@@ -2,9 +2,12 @@
 // of one SEI message, as one NAL unit, as one sample (length-prefixed and
 // Annex B), and as a whole file (the probe through the box walker, then the
 // frames through libavformat). A fix off the globe, a frame before the
-// video's start, or more frames than the bound stops the run.
+// video's start, or more frames than the bound stops the run; the frames'
+// acceleration must keep what every G-sensor reader keeps (accelcheck.h).
 
+#include "accelcheck.h"
 #include "fuzztarget.h"
+#include "gpslog/accel/teslaaccel.h"
 #include "gpslog/mp4/mp4boxes.h"
 #include "gpslog/mp4/teslagps.h"
 #include "videofixchecks.h"
@@ -23,11 +26,16 @@ void CheckFrames(const QList<TeslaFrame> &Frames)
 {
     if (Frames.size() > TeslaGps::MaxFrames)
         Finding("more frames than the bound");
+    RawAccelList readings;
     for (const TeslaFrame &frame : Frames) {
         if (frame.OffsetMs < 0)
             Finding("a frame before the video's start");
         Check(TeslaGps::ToFix(frame));
+        RawAccel reading;
+        if (TeslaAccel::Decode(frame, reading))
+            readings.append(reading);
     }
+    AccelCheck::Check(readings);
 }
 
 } // namespace

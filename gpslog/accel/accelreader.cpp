@@ -2,7 +2,9 @@
 
 #include "gpslog/accel/blackvueaccel.h"
 #include "gpslog/accel/gpmfaccel.h"
+#include "gpslog/accel/nextbaseaccel.h"
 #include "gpslog/accel/novatekaccel.h"
+#include "gpslog/accel/teslaaccel.h"
 #include "gpslog/mp4/mp4boxes.h"
 
 #include <QFile>
@@ -54,7 +56,11 @@ const QList<const AccelReader *> &AccelReader::All()
     static const BlackVueAccel blackVue;
     static const NovatekAccel novatek;
     static const GpmfAccel goPro;
-    static const QList<const AccelReader *> readers = {&blackVue, &novatek, &goPro};
+    static const NextbaseAccel nextbase;
+    // Last: only a Tesla camera file is read whole, and only after a look at
+    // its first frames.
+    static const TeslaAccel tesla;
+    static const QList<const AccelReader *> readers = {&blackVue, &novatek, &goPro, &nextbase, &tesla};
     return readers;
 }
 

@@ -25,7 +25,8 @@ using RawAccelList = QList<RawAccel>;
 
 // Reads the G-sensor of one layout of recorder. One reader per layout
 // (BlackVue's .3gf, the accelerometer of Novatek "freeGPS " blocks, GoPro's
-// ACCL); ReadVideo tries them in turn, as EmbeddedGps tries the GPS layouts.
+// ACCL, Nextbase's subtitle records, the frames of Tesla camera files);
+// ReadVideo tries them in turn, as EmbeddedGps tries the GPS layouts.
 // Every reader reads by seeking and with bounded memory: a broken file gives
 // fewer readings, never a crash or a hang.
 class AccelReader

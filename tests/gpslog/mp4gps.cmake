@@ -56,5 +56,6 @@ add_dependencies(tst_teslagps vialumo_teslabase)
 # The G-sensor layouts, against files made by tests/support/accelwriter.
 vialumo_add_qtest(NAME tst_accelreaders
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_accelreaders.cpp ${CMAKE_SOURCE_DIR}/tests/support/mp4gpswriter.cpp
-          ${CMAKE_SOURCE_DIR}/tests/support/accelwriter.cpp
+          ${CMAKE_SOURCE_DIR}/tests/support/accelwriter.cpp ${CMAKE_SOURCE_DIR}/tests/support/teslaseiwriter.cpp
   LIBS vialumo_gpslog)
+add_dependencies(tst_accelreaders vialumo_teslabase)

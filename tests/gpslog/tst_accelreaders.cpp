@@ -4,11 +4,13 @@
 
 #include "accelwriter.h"
 #include "mp4gpswriter.h"
+#include "teslaseiwriter.h"
 
 #include "gpslog/accel/accelreader.h"
 #include "gpslog/accel/blackvueaccel.h"
 #include "gpslog/accel/gpmfaccel.h"
 #include "gpslog/accel/novatekaccel.h"
+#include "gpslog/accel/teslaaccel.h"
 #include "gpslog/mp4/mp4boxes.h"
 
 #include <QBuffer>
@@ -41,6 +43,14 @@ void Write(const QString &Path, const QByteArray &Bytes)
     file.write(Bytes);
 }
 
+// A Tesla camera file of 30 frames at ten a second (the stream ffmpeg made
+// for the tests), frame i with Readings[i].
+QByteArray TeslaVideo(const RawAccelList &Readings)
+{
+    QFile base(QStringLiteral(VIALUMO_TESTDATA_DIR "/tesla-base.h264"));
+    return base.open(QIODevice::ReadOnly) ? TeslaSeiWriter::Accelerating(base.readAll(), 10, Readings) : QByteArray();
+}
+
 } // namespace
 
 class TestAccelReaders : public QObject
@@ -63,6 +73,8 @@ private slots:
         QTest::newRow("GoPro ZXY") << "GoPro" << "gopro" << QByteArray("ZXY");
         QTest::newRow("GoPro YxZ") << "GoPro" << "gopro" << QByteArray("YxZ");
         QTest::newRow("GoPro xzY") << "GoPro" << "gopro" << QByteArray("xzY");
+        QTest::newRow("Nextbase") << "Nextbase" << "nextbase" << QByteArray();
+        QTest::newRow("Tesla") << "Tesla" << "tesla" << QByteArray();
     }
     void knownReadingsInTheCarsFrame()
     {
@@ -78,6 +90,10 @@ private slots:
             Write(video, AccelWriter::BlackVueVideo(Mp4GpsWriter::Drive(3), known));
         } else if (kind == "novatek") {
             Write(video, AccelWriter::NovatekVideo(Mp4GpsWriter::Drive(int(known.size())), known));
+        } else if (kind == "nextbase") {
+            Write(video, AccelWriter::NextbaseVideo(known));
+        } else if (kind == "tesla") {
+            Write(video, TeslaVideo(known));
         } else {
             Write(video, AccelWriter::GoProVideo(known, 10, orientation));
         }
@@ -207,6 +223,17 @@ private slots:
             const Mp4Boxes boxes(buffer);
             QVERIFY(GpmfAccel().Read(QString(), &boxes).size() <= Known().size());
         }
+    }
+
+    // Tesla frames that carry the GPS but no acceleration give no trace, and
+    // the GPS is still read from them.
+    void teslaFramesWithoutAcceleration()
+    {
+        const QString video = Dir.filePath("tesla-gps-only.mp4");
+        Write(video, TeslaVideo({}));
+        QVERIFY(AccelReader::ReadVideo(video).IsEmpty());
+        RawAccel reading;
+        QVERIFY(!TeslaAccel::Decode(TeslaFrame(), reading));
     }
 
     void videoWithoutSensor()

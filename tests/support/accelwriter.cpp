@@ -147,3 +147,20 @@ QByteArray AccelWriter::GoProVideo(const RawAccelList &Readings, int RateHz, con
     return head + Mp4GpsWriter::Box("mdat", data)
         + Mp4GpsWriter::Movie(Mp4GpsWriter::Track("gpmd", 1000, samples, offsets));
 }
+
+QByteArray AccelWriter::NextbaseVideo(const RawAccelList &Readings)
+{
+    constexpr double UnitsPerG = 1280.0;
+    constexpr quint32 LastCueMs = 100;
+    const GpsFixList drive = Mp4GpsWriter::Drive(int(Readings.size()));
+    QList<Mp4GpsWriter::Sample> cues;
+    for (qsizetype i = 0; i < Readings.size(); ++i) {
+        const RawAccel &reading = Readings[i];
+        const quint32 length = i + 1 < Readings.size() ? quint32(Readings[i + 1].OffsetMs - reading.OffsetMs) : LastCueMs;
+        cues.append({Mp4GpsWriter::NextbaseRecord(drive[i], qint32(std::lround(reading.Forward * UnitsPerG)),
+                                                  qint32(std::lround(-reading.Right * UnitsPerG)),
+                                                  qint32(std::lround(reading.Up * UnitsPerG))),
+                     length});
+    }
+    return Mp4GpsWriter::Subtitles("tx3g", cues);
+}

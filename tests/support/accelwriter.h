@@ -40,6 +40,10 @@ public:
     // empty: no ORIN entry, the readings in the order ZXY).
     static QByteArray GoProVideo(const RawAccelList &Readings, int RateHz, const QByteArray &Orientation,
                                  int Scale = 418);
+    // Nextbase: a subtitle record for each reading (1280 to the g, y counted
+    // the other way), each cue lasting until the next reading. (A Tesla
+    // camera file with readings: TeslaSeiWriter::Accelerating.)
+    static QByteArray NextbaseVideo(const RawAccelList &Readings);
 };
 
 #endif // ACCELWRITER_H

@@ -221,3 +221,18 @@ QByteArray TeslaSeiWriter::Drive(const QByteArray &AnnexB, int FrameRate)
         return QList<QByteArray>{SeiNal(Message(DriveFrame(Frame, FrameRate)))};
     });
 }
+
+QByteArray TeslaSeiWriter::Accelerating(const QByteArray &AnnexB, int FrameRate, const RawAccelList &Readings)
+{
+    constexpr double StandardGravity = 9.80665;
+    return Mp4(AnnexB, FrameRate, [&](int Frame) {
+        TeslaFrame frame = DriveFrame(Frame, FrameRate);
+        frame.Acceleration = {};
+        if (Frame < Readings.size()) {
+            const RawAccel &reading = Readings[Frame];
+            frame.Acceleration = {reading.Forward * StandardGravity, -reading.Right * StandardGravity,
+                                  reading.Up * StandardGravity};
+        }
+        return QList<QByteArray>{SeiNal(Message(frame))};
+    });
+}

@@ -1,6 +1,7 @@
 #ifndef TESLASEIWRITER_H
 #define TESLASEIWRITER_H
 
+#include "gpslog/accel/accelreader.h"
 #include "gpslog/gpsfix.h"
 #include "gpslog/mp4/teslagps.h"
 
@@ -38,6 +39,10 @@ public:
     static TeslaFrame DriveFrame(int Frame, int FrameRate);
     // Every frame of the stream with its drive frame's message.
     static QByteArray Drive(const QByteArray &AnnexB, int FrameRate);
+    // The same, frame i's acceleration being Readings[i] (in g, turned into
+    // what the car writes: m/s², y to the left); frames past the readings
+    // write none.
+    static QByteArray Accelerating(const QByteArray &AnnexB, int FrameRate, const RawAccelList &Readings);
 };
 
 #endif // TESLASEIWRITER_H
