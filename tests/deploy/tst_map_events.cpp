@@ -77,6 +77,22 @@ private slots:
         QCOMPARE(fresh.Js(QStringLiteral("typeof vialumoMap")).toString(), QStringLiteral("object"));
     }
 
+    // The offline map draws the same: events, the G-sensor band and a trip.
+    void offlinePageDrawsThemToo()
+    {
+        MapPageView page(false);
+        QVERIFY(page.Load(ImagesDir() + QStringLiteral("no_connection.html")));
+        const QList<Fix> first = StraightRoute(QList<double>(20, 50.0));
+        page.Js(QStringLiteral("showroute(%1)").arg(RouteJson(first)));
+        page.Js(QStringLiteral("showevents([[5000,\"braking\",0.61,\"Braking 0.61 g\"]])"));
+        QCOMPARE(page.Js(Marks).toString(), QStringLiteral("braking@25%|Braking 0.61 g"));
+        page.Js(QStringLiteral("showaccel([[0,0,0,0],[100,-0.5,0.1,0.2]])"));
+        QVERIFY(page.Js(QStringLiteral("document.body.classList.contains('has-accel')")).toBool());
+        QVERIFY(page.Js(QStringLiteral("document.getElementById('accel').clientHeight")).toInt() > 0);
+        page.Js(QStringLiteral("showtrip([[0,%1],[1,%1]])").arg(RouteJson(first)));
+        QCOMPARE(page.Js(QStringLiteral("vialumoEvents.trip.getLayers().length")).toInt(), 2);
+    }
+
     void tripPartAsksForItsRecording()
     {
         MapPageView page(false);
