@@ -30,7 +30,6 @@ public:
     // GpsWindowSeconds.
     static constexpr double GpsBrakingMetresPerSecond2 = 3.9;
     static constexpr int GpsWindowSeconds = 2;
-    static constexpr double StandardGravity = 9.80665;
 
     static UEventList FromAccel(const AccelTrace &Trace);
     // From a track of one fix per second (GpsSeconds): braking only.

@@ -9,6 +9,9 @@
 // (forward positive: braking is negative), lateral (right positive) and
 // vertical (up positive), in g, with gravity removed, so a car standing
 // still reads about 0, 0, 0.
+// One g in m/s², for the layouts and the GPS that count in m/s².
+constexpr double StandardGravity = 9.80665;
+
 struct AccelSample
 {
     // Milliseconds from the start of the video.

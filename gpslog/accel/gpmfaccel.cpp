@@ -72,7 +72,7 @@ void AddReadings(const Stream &S, qint64 StartMs, qint64 DurationMs, RawAccelLis
                     scale = S.Scales[channel];
                 else if (!S.Scales.isEmpty())
                     scale = S.Scales[0];
-                const double value = values[k * Channels + channel] / scale / GpmfAccel::StandardGravity;
+                const double value = values[k * Channels + channel] / scale / StandardGravity;
                 camera[S.Axes.Axis[channel]] = S.Axes.Sign[channel] * value;
             }
             RawAccel reading;

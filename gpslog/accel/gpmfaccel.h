@@ -16,8 +16,6 @@
 class GpmfAccel : public AccelReader
 {
 public:
-    static constexpr double StandardGravity = 9.80665;
-
     QString Name() const override { return QStringLiteral("GoPro"); }
     RawAccelList Read(const QString &VideoPath, const Mp4Boxes *Boxes) const override;
 

@@ -12,8 +12,6 @@ struct TeslaFrame;
 class TeslaAccel : public AccelReader
 {
 public:
-    static constexpr double StandardGravity = 9.80665;
-
     QString Name() const override { return QStringLiteral("Tesla"); }
     // Reads the frames only when the start of the video holds the car's
     // messages (TeslaGps::Probe), so other videos cost a few kilobytes.

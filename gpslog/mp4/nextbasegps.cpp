@@ -59,8 +59,10 @@ std::optional<NextbaseRecord> NextbaseGps::Decode(QByteArrayView Cue, const Subt
     record.Acceleration = {qFromLittleEndian<qint32>(Cue.data() + AccelerationXAt) / UnitsPerG,
                            qFromLittleEndian<qint32>(Cue.data() + AccelerationYAt) / -UnitsPerG,
                            qFromLittleEndian<qint32>(Cue.data() + AccelerationZAt) / UnitsPerG};
+    if (!Nmea)
+        return record;
     const QByteArray sentences = NmeaSentences::Resealed(Cue.sliced(SentencesAt));
-    if (Nmea && !sentences.isEmpty()) {
+    if (!sentences.isEmpty()) {
         const GpsFixList fixes = NmeaSentences::Plausible(Nmea(sentences));
         const auto valid = std::find_if(fixes.cbegin(), fixes.cend(), [](const GpsFix &Fix) { return Fix.Valid; });
         if (valid != fixes.cend())

@@ -224,7 +224,6 @@ QByteArray TeslaSeiWriter::Drive(const QByteArray &AnnexB, int FrameRate)
 
 QByteArray TeslaSeiWriter::Accelerating(const QByteArray &AnnexB, int FrameRate, const RawAccelList &Readings)
 {
-    constexpr double StandardGravity = 9.80665;
     return Mp4(AnnexB, FrameRate, [&](int Frame) {
         TeslaFrame frame = DriveFrame(Frame, FrameRate);
         frame.Acceleration = {};
