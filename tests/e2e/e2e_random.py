@@ -610,14 +610,29 @@ class Session:
     # --- grabs
 
     def grab(self, full_screen=False):
-        width, height = (SCREEN_W, SCREEN_H) if full_screen else self.size
-        crop = "%dx%d+%d+%d" % (width, height, 0 if full_screen else self.origin[0],
-                                0 if full_screen else self.origin[1])
-        raw = subprocess.run([base.IMPORT_TOOL, "-window", "root", "-crop", crop, "+repage", "-depth", "8",
-                              "rgb:-"], check=True, stdout=subprocess.PIPE, timeout=ANSWER_S).stdout
-        if len(raw) != width * height * 3:
-            raise base.Abort("unexpected grab size")
-        return Grab(raw, width, height)
+        """The window (or the screen) as it is now. A window that changes size
+        between the reading of its geometry and the grab (full screen coming
+        or going) leaves the crop partly off the screen: its geometry is read
+        again until it holds still."""
+        end = time.monotonic() + ANSWER_S
+        while True:
+            width, height = (SCREEN_W, SCREEN_H) if full_screen else self.size
+            crop = "%dx%d+%d+%d" % (width, height, 0 if full_screen else self.origin[0],
+                                    0 if full_screen else self.origin[1])
+            raw = subprocess.run([base.IMPORT_TOOL, "-window", "root", "-crop", crop, "+repage", "-depth", "8",
+                                  "rgb:-"], check=True, stdout=subprocess.PIPE, timeout=ANSWER_S).stdout
+            if len(raw) == width * height * 3:
+                return Grab(raw, width, height)
+            if time.monotonic() > end:
+                raise base.Abort("the grab of %s is %d bytes, not %d: the window lies off the screen"
+                                 % (crop, len(raw), width * height * 3))
+            if self.verbose:
+                print("#       (the window changed size under a grab of %s; its geometry is read again)" % crop,
+                      flush=True)
+            time.sleep(POLL_S)
+            self.alive()
+            base.wait_for("the window to show", self.find_window, ANSWER_S)
+            self.read_geometry()
 
     def save_grab(self, name):
         path = os.path.join(self.runner.output, "%s-%s.png" % (self.name, name))
@@ -1324,7 +1339,7 @@ def main():
         failing = actions[:failed_at] if failed_at else []
         for number, action in enumerate(failing, 1):
             print("#   %3d %s" % (number, describe(action)))
-        if failing:
+        if failing and args.max_replays > 0:
             shortest = runner.shrink(failing, time.monotonic() + args.shrink_minutes * 60)
             print("# shortest failing list found (%d actions, %d replays):" % (len(shortest), runner.replays))
             for number, action in enumerate(shortest, 1):
