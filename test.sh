@@ -10,8 +10,11 @@ cd "$(dirname "$0")"
 # uncompiled; the fuzz targets replay their seed corpora as tests.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIALUMO_BUILD_TOOLS=ON -DVIALUMO_BUILD_FUZZERS=ON >/dev/null
 cmake --build build -j"$(nproc)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIALUMO_SANITIZE=ON -DVIALUMO_BUILD_BENCH=OFF \
-  -DVIALUMO_BUILD_FUZZERS=ON >/dev/null
+# The sanitizer build is optimised less and keeps line tables only (-O1 -g1):
+# the sanitizers' reports still name file and line, and it compiles in about
+# two thirds of the time.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
+  -DVIALUMO_SANITIZE=ON -DVIALUMO_BUILD_BENCH=OFF -DVIALUMO_BUILD_FUZZERS=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"
 
 echo "=== Test suite under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan)"
