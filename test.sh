@@ -11,8 +11,8 @@ cd "$(dirname "$0")"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIALUMO_BUILD_TOOLS=ON -DVIALUMO_BUILD_FUZZERS=ON >/dev/null
 cmake --build build -j"$(nproc)"
 # The sanitizer build is optimised less and keeps line tables only (-O1 -g1):
-# the sanitizers' reports still name file and line, and it compiles in about
-# two thirds of the time.
+# the sanitizers' reports still name file and line, and the tree compiles in
+# about four fifths of the time (15.7 instead of 19.8 min from nothing here).
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
   -DVIALUMO_SANITIZE=ON -DVIALUMO_BUILD_BENCH=OFF -DVIALUMO_BUILD_FUZZERS=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"
